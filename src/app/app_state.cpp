@@ -1,0 +1,55 @@
+#include "app/app_state.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+std::string AppDir;
+std::string TempImagePath;
+std::string TempTextPath;
+std::string SendFilePath;
+std::string DestName;
+std::string DestNumber;
+bool BookChanged = false;
+
+const std::string DefaultDestName = "名無し";
+
+std::string BookPath() { return AppDir + "/faxnum"; }
+std::string BookTempPath() { return AppDir + "/faxnum1"; }
+std::string SettingsPath() { return AppDir + "/Pelmor.txt"; }
+
+namespace {
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+} // namespace
+
+std::string ResolveAppDir(const std::string& executableDir, const std::string& dataHome) {
+    std::string dir = WithoutTrailingSlash(executableDir);
+    if (!dir.empty() && access(dir.c_str(), W_OK | X_OK) == 0) return dir;
+
+    std::string base = dataHome;
+    if (base.empty()) {
+        if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') base = xdg;
+    }
+    if (base.empty()) {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) return {};
+        base = std::string(home) + "/.local/share";
+    }
+    std::string perUser = WithoutTrailingSlash(base) + "/pelmor";
+    std::error_code ec;
+    std::filesystem::create_directories(perUser, ec);
+    if (!std::filesystem::is_directory(perUser, ec)) return {};
+    return perUser;
+}
+
+void InitAppPaths(const std::string& appDir) {
+    AppDir = appDir;
+    TempImagePath = AppDir + "/tmp0.bmp";
+    TempTextPath = AppDir + "/tmp0.txt";
+}

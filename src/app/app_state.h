@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+// Process-wide state shared by the subsystems. Paths are joined with "/".
+
+extern std::string AppDir;         // where every file of the system lives, no trailing "/"
+extern std::string TempImagePath;  // AppDir + "/tmp0.bmp": the picture last prepared for sending
+extern std::string TempTextPath;   // AppDir + "/tmp0.txt": the text last prepared for sending
+extern std::string SendFilePath;   // the file SubmitSendFile hands to the fax service
+extern std::string DestName;       // the current destination, set by SelectDestination
+extern std::string DestNumber;
+extern bool BookChanged;           // the destination book was written since start-up
+
+extern const std::string DefaultDestName;  // "名無し", the name given to a typed number
+
+std::string BookPath();      // AppDir + "/faxnum"
+std::string BookTempPath();  // AppDir + "/faxnum1"
+std::string SettingsPath();  // AppDir + "/Pelmor.txt"
+
+// The folder the system keeps its files in: the executable's folder when it is
+// writable, else dataHome + "/pelmor" (created). dataHome is $XDG_DATA_HOME or
+// ~/.local/share when empty. Returns empty when neither can be used.
+std::string ResolveAppDir(const std::string& executableDir, const std::string& dataHome = {});
+
+// Sets AppDir and the two temporary paths.
+void InitAppPaths(const std::string& appDir);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The size of a file in bytes; 0 when it is missing or its size cannot be read
+// (a size that does not fit 32 bits included).
+int32_t GetFileSizeBytes(const std::string& path);
+
+// The whole content of a file, as bytes; empty on any failure.
+std::string ReadTextFile(const std::string& path);
+
+// Writes text as the file's whole content, replacing it; errors reach the caller.
+void WriteTextFile(const std::string& path, const std::string& text);
+
+// The text of an HTML file: the runs between tags, four entities decoded.
+std::string HtmlToText(const std::string& path);
