@@ -1,0 +1,7 @@
+#include "automation/register_servers.h"
+
+#include "automation/scripting/scripting_servers.h"
+
+void RegisterBuiltInServers() {
+    RegisterScriptingServers();
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers "Scripting.FileSystemObject".
+void RegisterScriptingServers();
