@@ -1,0 +1,187 @@
+#include "automation/fax/fax_connection.h"
+
+#include "automation/automation_error.h"
+#include "automation/fax/fax_service_launch.h"
+#include "automation/fax/fax_service_settings.h"
+#include "platform/system_info.h"
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t MaxAnswerBytes = 1 << 20;
+constexpr int StartPollMs = 50;
+
+// The socket's folder must be ours and closed to everyone else, or another
+// user could stand in for the service and learn what we fax.
+void CheckSocketFolder(const std::string& socketPath) {
+    std::string folder = std::filesystem::path(socketPath).parent_path().string();
+    if (folder.empty()) folder = ".";
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) != 0) return;
+    if (!S_ISDIR(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 077) != 0)
+        throw TAutomationError("the fax service's folder " + folder + " is not private");
+}
+
+// A connected, non-blocking socket, or -1 when no service answers there.
+int TryConnect(const std::string& socketPath) {
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)
+        throw TAutomationError("the fax service's socket path is too long");
+    CheckSocketFolder(socketPath);
+    socketPath.copy(address.sun_path, socketPath.size());
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) throw TAutomationError("cannot create a socket for the fax service");
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int RemainingMs(std::chrono::steady_clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+} // namespace
+
+TFaxConnection::~TFaxConnection() { Close(); }
+
+void TFaxConnection::Close() {
+    if (Socket >= 0) close(Socket);
+    Socket = -1;
+    Pending.clear();
+}
+
+void TFaxConnection::Open(const std::string& serverName) {
+    Close();
+    const TFaxServiceSettings settings = GetFaxServiceSettings();
+    ReplyTimeoutMs = settings.ReplyTimeoutMs;
+
+    int fd = TryConnect(settings.SocketPath);
+    if (fd < 0) {
+        if (!StartFaxService(settings.Program, settings.SocketPath))
+            throw TAutomationError("the fax service is not running and could not be started");
+        for (int waited = 0; fd < 0 && waited < settings.StartTimeoutMs; waited += StartPollMs) {
+            Sleep(StartPollMs);
+            fd = TryConnect(settings.SocketPath);
+        }
+        if (fd < 0) throw TAutomationError("the fax service was started but does not answer");
+    }
+    Socket = fd;
+
+    TJsonValue answer = Request(TJsonValue::TObject{{"op", "connect"}, {"server", serverName}});
+    const TJsonValue* protocol = answer.Find("protocol");
+    if (protocol && !(protocol->IsInteger() && protocol->AsInteger() == 1)) {
+        Close();
+        throw TAutomationError("the fax service speaks another protocol version");
+    }
+}
+
+std::vector<std::string> TFaxConnection::Submit(const std::vector<std::string>& recipients, const std::string& body) {
+    if (recipients.empty()) throw TAutomationError("the fax has no recipient");
+    if (body.empty()) throw TAutomationError("the fax has no body");
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(body, ec).string();
+    if (ec) throw TAutomationError("cannot make the body's path absolute: " + body);
+    if (!IsValidUtf8(path)) throw TAutomationError("the body's path is not UTF-8");
+
+    TJsonValue::TArray numbers;
+    for (const std::string& number : recipients) {
+        if (!IsValidUtf8(number)) throw TAutomationError("a fax number is not UTF-8");
+        numbers.emplace_back(number);
+    }
+    TJsonValue answer =
+        Request(TJsonValue::TObject{{"op", "submit"}, {"recipients", std::move(numbers)}, {"body", path}});
+
+    std::vector<std::string> jobs;
+    if (const TJsonValue* list = answer.Find("jobs"); list && list->IsArray()) {
+        for (const TJsonValue& id : list->AsArray()) {
+            if (id.IsString()) jobs.push_back(id.AsString());
+            else if (id.IsInteger()) jobs.push_back(std::to_string(id.AsInteger()));
+        }
+    }
+    return jobs;
+}
+
+TJsonValue TFaxConnection::Request(const TJsonValue& request) {
+    if (!IsOpen()) throw TAutomationError("not connected to the fax service");
+    std::string line;
+    try {
+        WriteLine(EncodeJson(request) + "\n");
+        line = ReadLine();
+    } catch (const TAutomationError&) {
+        // After a broken exchange the next answer could belong to this request.
+        Close();
+        throw;
+    }
+    std::optional<TJsonValue> answer = DecodeJson(line);
+    const TJsonValue* ok = answer ? answer->Find("ok") : nullptr;
+    if (!ok || !ok->IsBool()) {
+        Close();
+        throw TAutomationError("the fax service sent an answer that cannot be read");
+    }
+    if (!ok->AsBool()) {
+        const TJsonValue* error = answer->Find("error");
+        throw TAutomationError(error && error->IsString() && !error->AsString().empty()
+                                   ? error->AsString()
+                                   : std::string("the fax service refused the request"));
+    }
+    return std::move(*answer);
+}
+
+void TFaxConnection::WriteLine(const std::string& line) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
+    size_t sent = 0;
+    while (sent < line.size()) {
+        ssize_t n = send(Socket, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd wait {Socket, POLLOUT, 0};
+            int ready = poll(&wait, 1, RemainingMs(deadline));
+            if (ready == 0) throw TAutomationError("the fax service does not take the request");
+            if (ready < 0 && errno != EINTR) throw TAutomationError("lost the connection to the fax service");
+            continue;
+        }
+        throw TAutomationError("lost the connection to the fax service");
+    }
+}
+
+std::string TFaxConnection::ReadLine() {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
+    while (true) {
+        size_t end = Pending.find('\n');
+        if (end != std::string::npos) {
+            std::string line = Pending.substr(0, end);
+            Pending.erase(0, end + 1);
+            return line;
+        }
+        if (Pending.size() > MaxAnswerBytes) throw TAutomationError("the fax service's answer is too long");
+        char buffer[4096];
+        ssize_t n = recv(Socket, buffer, sizeof buffer, 0);
+        if (n > 0) {
+            Pending.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        if (n == 0) throw TAutomationError("the fax service closed the connection");
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) throw TAutomationError("lost the connection to the fax service");
+        pollfd wait {Socket, POLLIN, 0};
+        int ready = poll(&wait, 1, RemainingMs(deadline));
+        if (ready == 0) throw TAutomationError("the fax service does not answer");
+        if (ready < 0 && errno != EINTR) throw TAutomationError("lost the connection to the fax service");
+    }
+}
