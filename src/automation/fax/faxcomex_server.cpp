@@ -13,6 +13,7 @@ const TMemberTable& TFaxComServer::Members() const {
 
 TVariant TFaxComServer::Connect(const TArgs& args) {
     std::string name = args[0].AsString();
+    ServerName.clear();
     Link->Open(name);
     ServerName = std::move(name);
     return {};

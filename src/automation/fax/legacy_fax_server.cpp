@@ -17,8 +17,7 @@ TVariant TFaxLegacyServer::Connect(const TArgs& args) {
 }
 
 // The argument names the document; the file to send is set through FileName.
-TVariant TFaxLegacyServer::CreateDocument(const TArgs& args) {
-    args[0].AsString();
+TVariant TFaxLegacyServer::CreateDocument(const TArgs&) {
     if (!Link->IsOpen()) throw TAutomationError("FaxServer.CreateDocument: not connected");
     return MakeObject<TFaxLegacyDocument>(Link);
 }
