@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers "VBScript.RegExp".
+void RegisterRegExpServers();
