@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -194,4 +195,17 @@ TEST(TextStream, OpenTextFileForWritingReplacesWhole) {
               std::string::npos);
     fso.Call("OpenTextFile", {dir / "made", int32_t{2}, true}).Call("Close");
     EXPECT_TRUE(fs::exists(dir / "made"));
+}
+
+TEST(TextStream, AReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+    TTempDir dir;
+    TVariant fso = NewFso();
+    std::string path = dir.WriteFile("frozen.txt", "kept");
+    ::chmod(path.c_str(), 0444);
+    EXPECT_NE(ErrorOf([&] { fso.Call("CreateTextFile", {path, true}); }).find("Permission denied"),
+              std::string::npos);
+    std::string source = dir.WriteFile("source.txt", "other");
+    EXPECT_NE(ErrorOf([&] { fso.Call("CopyFile", {source, path}); }).find("Permission denied"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(path), "kept");
 }

@@ -49,6 +49,9 @@ TReplacingFile::TReplacingFile(const std::string& target, bool overwrite)
     bool exists = ::stat(Destination.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) RaiseFileError("Permission denied", Target);
     if (exists && !overwrite) RaiseFileError("File already exists", Target);
+    // A file its owner has made read-only is not replaced behind its back,
+    // although the folder would allow the rename.
+    if (exists && ::access(Destination.c_str(), W_OK) != 0) RaiseFileError(errno, Target);
 
     fs::path destination(Destination);
     fs::path folder = destination.parent_path();
