@@ -1,0 +1,80 @@
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "image/bitmap.h"
+
+namespace {
+
+void Put16(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    out.push_back(std::uint8_t(v));
+    out.push_back(std::uint8_t(v >> 8));
+}
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+struct TFileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+// File header, 40-byte information header, colour table (blue, green, red,
+// 0 per entry), then the rows from the bottom up, uncompressed.
+bool TBitmap::SaveToFile(const std::string& path) const
+{
+    const std::uint32_t tableBytes = std::uint32_t(FColorTable.size()) * 4;
+    const std::uint64_t pixelBytes = std::uint64_t(FRowBytes) * std::uint64_t(FHeight);
+    const std::uint64_t offset = 14 + 40 + tableBytes;
+    if (offset + pixelBytes > 0xFFFFFFFFull)
+        return false;
+
+    std::vector<std::uint8_t> head;
+    head.reserve(std::size_t(offset));
+    head.push_back('B');
+    head.push_back('M');
+    Put32(head, std::uint32_t(offset + pixelBytes));
+    Put32(head, 0);
+    Put32(head, std::uint32_t(offset));
+    Put32(head, 40);
+    Put32(head, std::uint32_t(FWidth));
+    Put32(head, std::uint32_t(FHeight));
+    Put16(head, 1);
+    Put16(head, std::uint32_t(BitsPerPixel(FFormat)));
+    Put32(head, 0);  // uncompressed
+    Put32(head, std::uint32_t(pixelBytes));
+    Put32(head, 0);
+    Put32(head, 0);
+    Put32(head, std::uint32_t(FColorTable.size()));
+    Put32(head, 0);
+    for (TColor c : FColorTable) {
+        head.push_back(std::uint8_t(c >> 16));
+        head.push_back(std::uint8_t(c >> 8));
+        head.push_back(std::uint8_t(c));
+        head.push_back(0);
+    }
+
+    bool written = false;
+    {
+        std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "wb"));
+        if (!file)
+            return false;
+        written = std::fwrite(head.data(), 1, head.size(), file.get()) == head.size();
+        for (int y = FHeight - 1; written && y >= 0; --y)
+            written = std::fwrite(ScanLine(y), 1, FRowBytes, file.get()) == FRowBytes;
+        written = written && std::fflush(file.get()) == 0;
+        written = std::fclose(file.release()) == 0 && written;
+    }
+    if (!written) {
+        // Leave no half-written picture behind.
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    return written;
+}

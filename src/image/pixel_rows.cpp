@@ -1,0 +1,56 @@
+#include "image/pixel_rows.h"
+
+#include <cstring>
+
+void ReadRowBgr(const TBitmap& bitmap, int y, int x, int count, std::uint8_t* bgr)
+{
+    const std::uint8_t* row = bitmap.ScanLine(y);
+    switch (bitmap.PixelFormat()) {
+    case pf24bit:
+        std::memcpy(bgr, row + std::size_t(x) * 3, std::size_t(count) * 3);
+        return;
+    case pf32bit: {
+        const std::uint8_t* p = row + std::size_t(x) * 4;
+        for (int i = 0; i < count; ++i, p += 4, bgr += 3) {
+            bgr[0] = p[0];
+            bgr[1] = p[1];
+            bgr[2] = p[2];
+        }
+        return;
+    }
+    default: {
+        const auto& table = bitmap.ColorTable();
+        for (int i = 0; i < count; ++i, bgr += 3) {
+            const TColor c = table[bitmap.IndexInRow(row, x + i)];
+            bgr[0] = std::uint8_t(c >> 16);
+            bgr[1] = std::uint8_t(c >> 8);
+            bgr[2] = std::uint8_t(c);
+        }
+        return;
+    }
+    }
+}
+
+void WriteRowBgr(TBitmap& bitmap, int y, int x, int count, const std::uint8_t* bgr, TColorMatcher* matcher)
+{
+    std::uint8_t* row = bitmap.ScanLine(y);
+    switch (bitmap.PixelFormat()) {
+    case pf24bit:
+        std::memcpy(row + std::size_t(x) * 3, bgr, std::size_t(count) * 3);
+        return;
+    case pf32bit: {
+        std::uint8_t* p = row + std::size_t(x) * 4;
+        for (int i = 0; i < count; ++i, p += 4, bgr += 3) {
+            p[0] = bgr[0];
+            p[1] = bgr[1];
+            p[2] = bgr[2];
+            p[3] = 0;
+        }
+        return;
+    }
+    default:
+        for (int i = 0; i < count; ++i, bgr += 3)
+            PutIndex(row, bitmap.PixelFormat(), x + i, matcher->Nearest(bgr[0], bgr[1], bgr[2]));
+        return;
+    }
+}
