@@ -1,5 +1,7 @@
 #include "fax_line.h"
 
+#include "simulated_line.h"
+
 #include <vector>
 
 namespace {
@@ -15,6 +17,7 @@ struct TLineEntry {
 const std::vector<TLineEntry>& LineTable()
 {
     static const std::vector<TLineEntry> table = {
+        {"simulated", &MakeSimulatedLine},
     };
     return table;
 }

@@ -1,0 +1,168 @@
+#include "simulated_line.h"
+
+#include "fax_tiff.h"
+
+#include <cstdio>
+#include <filesystem>
+
+extern "C" {
+#include <spandsp.h>
+}
+
+namespace {
+
+constexpr int SampleRate = 8000;
+constexpr int BlockSamples = 160;
+// A call that has not ended after this much line time has hung.
+constexpr long MaxCallSamples = 60L * 60 * SampleRate;
+
+struct TCallEnd {
+    bool Ended = false;
+    int Code = T30_ERR_OK;
+};
+
+void OnPhaseE(t30_state_t*, void* userData, int completionCode)
+{
+    auto* end = static_cast<TCallEnd*>(userData);
+    end->Ended = true;
+    end->Code = completionCode;
+}
+
+// One fax terminal and its state, owned here and released when it dies.
+class TTerminal {
+public:
+    explicit TTerminal(bool calling) : Fax(fax_init(nullptr, calling)) {}
+    ~TTerminal() { if (Fax) fax_free(Fax); }
+    TTerminal(const TTerminal&) = delete;
+    TTerminal& operator=(const TTerminal&) = delete;
+
+    bool Valid() const { return Fax != nullptr; }
+    fax_state_t* Fax;
+    TCallEnd End;
+
+    t30_state_t* T30() const { return fax_get_t30_state(Fax); }
+
+    void Configure(const char* ident)
+    {
+        fax_set_transmit_on_idle(Fax, 1);
+        span_log_set_level(fax_get_logging_state(Fax), SPAN_LOG_NONE);
+        t30_state_t* t30 = T30();
+        span_log_set_level(t30_get_logging_state(t30), SPAN_LOG_NONE);
+        t30_set_tx_ident(t30, ident);
+        t30_set_supported_modems(t30, T30_SUPPORT_V27TER | T30_SUPPORT_V29 | T30_SUPPORT_V17);
+        t30_set_ecm_capability(t30, 1);
+        t30_set_supported_compressions(t30, T30_SUPPORT_T4_1D_COMPRESSION | T30_SUPPORT_T4_2D_COMPRESSION
+                                                | T30_SUPPORT_T6_COMPRESSION);
+        t30_set_phase_e_handler(t30, &OnPhaseE, &End);
+    }
+};
+
+std::string CompletionText(int code)
+{
+    const char* text = t30_completion_code_to_str(code);
+    return text ? text : "fax error " + std::to_string(code);
+}
+
+} // namespace
+
+TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rxTiff,
+                                const std::string& number)
+{
+    TSimulatedCall call;
+    TTerminal caller(true);
+    TTerminal answerer(false);
+    if (!caller.Valid() || !answerer.Valid()) {
+        call.Error = "cannot start the fax terminals";
+        return call;
+    }
+    caller.Configure("pelmor-faxd");
+    answerer.Configure(number.substr(0, 20).c_str());
+    t30_set_tx_file(caller.T30(), txTiff.c_str(), -1, -1);
+    t30_set_rx_file(answerer.T30(), rxTiff.c_str(), -1);
+    t30_set_rx_encoding(answerer.T30(), T4_COMPRESSION_ITU_T6);
+
+    int16_t toAnswerer[BlockSamples];
+    int16_t toCaller[BlockSamples];
+    while (!(caller.End.Ended && answerer.End.Ended) && call.Samples < MaxCallSamples) {
+        int sent = fax_tx(caller.Fax, toAnswerer, BlockSamples);
+        for (int i = sent; i < BlockSamples; ++i)
+            toAnswerer[i] = 0;
+        int answered = fax_tx(answerer.Fax, toCaller, BlockSamples);
+        for (int i = answered; i < BlockSamples; ++i)
+            toCaller[i] = 0;
+        fax_rx(answerer.Fax, toAnswerer, BlockSamples);
+        fax_rx(caller.Fax, toCaller, BlockSamples);
+        call.Samples += BlockSamples;
+    }
+
+    t30_stats_t sent{};
+    t30_stats_t received{};
+    t30_get_transfer_statistics(caller.T30(), &sent);
+    t30_get_transfer_statistics(answerer.T30(), &received);
+    call.PagesSent = sent.pages_tx;
+    call.PagesReceived = received.pages_rx;
+    call.BitRate = sent.bit_rate;
+    call.Ecm = sent.error_correcting_mode != 0;
+
+    if (!caller.End.Ended || !answerer.End.Ended)
+        call.Error = "the call did not end";
+    else if (caller.End.Code != T30_ERR_OK)
+        call.Error = CompletionText(caller.End.Code);
+    else if (answerer.End.Code != T30_ERR_OK)
+        call.Error = "far end: " + CompletionText(answerer.End.Code);
+    else
+        call.Completed = true;
+    return call;
+}
+
+TLineStatus TSimulatedLine::Send(const TLineJob& job)
+{
+    namespace fs = std::filesystem;
+    TLineStatus status;
+    std::string rxPath = (fs::path(job.WorkDir) / (job.Id + ".rx.tif")).string();
+    std::error_code ignored;
+    fs::remove(rxPath, ignored);
+
+    TSimulatedCall call = RunSimulatedCall(job.TiffPath, rxPath, job.Number);
+    status.Pages = call.PagesSent;
+    status.BitRate = call.BitRate;
+    status.LineSeconds = static_cast<double>(call.Samples) / SampleRate;
+    status.State = lsFailed;
+    if (!call.Completed) {
+        status.Text = call.Error;
+    } else {
+        std::vector<TFaxPage> sentPages, receivedPages;
+        std::string error;
+        if (!ReadFaxTiff(job.TiffPath, sentPages, error))
+            status.Text = "cannot read the sent pages: " + error;
+        else if (!ReadFaxTiff(rxPath, receivedPages, error))
+            status.Text = "far end: cannot read the received pages: " + error;
+        else if (receivedPages.size() != sentPages.size())
+            status.Text = "far end received " + std::to_string(receivedPages.size()) + " of "
+                + std::to_string(sentPages.size()) + " pages";
+        else if (receivedPages != sentPages)
+            status.Text = "far end received pages that differ from those sent";
+        else
+            status.State = lsDone;
+    }
+    if (status.State == lsDone && !job.ReceivedDir.empty()) {
+        fs::path target = fs::path(job.ReceivedDir) / (job.Id + ".tif");
+        fs::rename(rxPath, target, ignored);
+        if (ignored)
+            fs::remove(rxPath, ignored);
+    } else {
+        fs::remove(rxPath, ignored);
+    }
+    if (status.State == lsDone)
+        status.Text = "sent (simulated)";
+    return status;
+}
+
+std::unique_ptr<TFaxLine> MakeSimulatedLine(const TLineOptions& options, std::string& error)
+{
+    if (!options.empty()) {
+        error = "the simulated line takes no options (got " + options.begin()->first + ")";
+        return nullptr;
+    }
+    return std::make_unique<TSimulatedLine>();
+}
