@@ -1,0 +1,59 @@
+#pragma once
+
+#include "body_type.h"
+
+#include <string>
+
+// Where a job stands. Every state but jsDone and jsFailed is kept in the job's
+// record in spool/ and resumed after a restart.
+enum TJobState {
+    jsQueued,    // accepted; the body waits in spool/ to be rendered
+    jsRendered,  // spool/<id>.tif holds the fax
+    jsHanding,   // the line's Send has begun (no remote id known yet)
+    jsHanded,    // the line has the job under RemoteId; it is polled
+    jsSent,      // the line reported it done; filing to SentItems/ is due
+    jsFailing,   // it failed; moving the body to Failed/ is due
+    jsDone,      // filed in SentItems/ and logged
+    jsFailed     // filed in Failed/ and logged
+};
+
+struct TFaxJob {
+    std::string Id;
+    std::string Number;
+    TBodyType BodyType = btUnknown;
+    TJobState State = jsQueued;
+    std::string Submitted;  // local time, ISO 8601
+    std::string Finished;   // local time, ISO 8601, once done or failed
+    std::string Line;       // the line's name once handed over
+    bool Simulated = false;
+    std::string RemoteId;
+    std::string Status;     // the line's last status text
+    std::string Error;      // why it failed
+    int Pages = 0;
+    int BitRate = 0;
+    double LineSeconds = 0;
+    double WallSeconds = 0;
+    double RenderSeconds = 0;
+    bool Rendering = false; // shown only: the renderer is at work
+};
+
+// The job's record as one JSON object (the spool record and jobs.log share it).
+std::string EncodeJob(const TFaxJob& job);
+// False when the text is not a job record.
+bool DecodeJob(const std::string& text, TFaxJob& job);
+
+// The state names of the protocol's job list: "queued", "rendering",
+// "sending", "done", "failed".
+std::string PublicStateName(const TFaxJob& job);
+// Names of the record's states, and back (false for an unknown name).
+const char* JobStateName(TJobState state);
+bool JobStateFromName(const std::string& name, TJobState& state);
+
+// The file name extension of a body of that type, without the dot.
+const char* BodyExtension(TBodyType type);
+
+// The local time now, ISO 8601 to the second.
+std::string LocalTimeNow();
+
+// Fax numbers: 1 to 40 ASCII digits, nothing else.
+bool IsValidFaxNumber(const std::string& number);

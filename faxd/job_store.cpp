@@ -1,0 +1,356 @@
+#include "job_store.h"
+
+#include "durable_file.h"
+#include "kill_point.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Bodies larger than this are refused at submission.
+constexpr long long MaxBodyBytes = 512LL << 20;
+
+long long IdNumber(const std::string& id)
+{
+    if (id.empty() || id.size() > 15 || id.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::atoll(id.c_str());
+}
+
+// The id a file in the data folders belongs to: the digits its name starts with.
+std::string IdOfName(const std::string& name)
+{
+    size_t digits = name.find_first_not_of("0123456789");
+    return name.substr(0, digits == std::string::npos ? name.size() : digits);
+}
+
+bool CopyToFile(int from, const std::string& path, std::string& error)
+{
+    int to = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (to < 0) {
+        error = "cannot write to the spool";
+        return false;
+    }
+    char buffer[1 << 16];
+    long long total = 0;
+    bool ok = true;
+    for (;;) {
+        ssize_t got = read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = "cannot read the file";
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        total += got;
+        if (total > MaxBodyBytes) {
+            error = "file too large";
+            ok = false;
+            break;
+        }
+        for (ssize_t done = 0; done < got;) {
+            ssize_t put = write(to, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0) {
+                error = "cannot write to the spool";
+                ok = false;
+                break;
+            }
+            done += put;
+        }
+        if (!ok)
+            break;
+    }
+    if (ok && fsync(to) != 0) {
+        error = "cannot write to the spool";
+        ok = false;
+    }
+    if (close(to) != 0 && ok) {
+        error = "cannot write to the spool";
+        ok = false;
+    }
+    if (!ok)
+        unlink(path.c_str());
+    return ok;
+}
+
+} // namespace
+
+TJobStore::TJobStore(std::string dataDir) : Root(std::move(dataDir)) {}
+
+TJobStore::~TJobStore()
+{
+    if (LockFd >= 0)
+        close(LockFd);
+}
+
+bool TJobStore::Open(std::string& error)
+{
+    for (const std::string& folder : {Root, SpoolDir(), SentItemsDir(), ReceivedDir(), FailedDir()})
+        if (!MakeFolder(folder)) {
+            error = "cannot create " + folder;
+            return false;
+        }
+    LockFd = open((SpoolDir() + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (LockFd < 0 || flock(LockFd, LOCK_EX | LOCK_NB) != 0) {
+        error = "another pelmor-faxd is using " + Root;
+        return false;
+    }
+    if (!LoadLog() || !LoadSpool()) {
+        error = "cannot read the jobs in " + Root;
+        return false;
+    }
+    for (const std::string& folder : {SentItemsDir(), ReceivedDir(), FailedDir()}) {
+        std::error_code ec;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))
+            NoteId(entry.path().filename().string());
+    }
+    return true;
+}
+
+void TJobStore::NoteId(const std::string& name)
+{
+    long long id = IdNumber(IdOfName(name));
+    if (id > LastId)
+        LastId = id;
+}
+
+bool TJobStore::LoadLog()
+{
+    std::string path = LogPath();
+    if (!fs::exists(path)) {
+        if (!AppendDurably(path, "") || !SyncPath(Root))
+            return false;
+        return true;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::string line;
+    bool endsWithNewline = true;
+    while (std::getline(in, line)) {
+        endsWithNewline = !in.eof();
+        TFaxJob job;
+        if (!DecodeJob(line, job))
+            continue; // a line cut short by a crash, or written by hand
+        Logged.insert(job.Id);
+        NoteId(job.Id);
+        Finished.push_back(std::move(job));
+        if (Finished.size() > ShownFinished)
+            Finished.pop_front();
+    }
+    // A crash in the middle of a line: the next line must start afresh.
+    if (!endsWithNewline)
+        return AppendDurably(path, "\n");
+    return true;
+}
+
+bool TJobStore::LoadSpool()
+{
+    std::error_code ec;
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(SpoolDir(), ec))
+        files.push_back(entry.path());
+    if (ec)
+        return false;
+    for (const fs::path& file : files) {
+        if (file.extension() != ".job")
+            continue;
+        std::ifstream in(file, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        TFaxJob job;
+        if (!DecodeJob(text, job) || IdNumber(job.Id) == 0 || file.stem() != job.Id)
+            continue;
+        NoteId(job.Id);
+        if (job.State == jsDone || job.State == jsFailed)
+            continue;
+        Active[IdNumber(job.Id)] = std::move(job);
+    }
+    // A file of no job was never acknowledged (a body copied when the
+    // service died before answering); temporary files are made again.
+    bool removed = false;
+    for (const fs::path& file : files) {
+        std::string name = file.filename().string();
+        if (name == ".lock")
+            continue;
+        std::string id = IdOfName(name);
+        bool temporary = name.ends_with(".tmp") || name.ends_with(".part") || name.ends_with(".rx.tif");
+        bool hasRecord = !id.empty() && fs::exists(fs::path(SpoolDir()) / (id + ".job"), ec);
+        if (temporary || !hasRecord) {
+            fs::remove(file, ec);
+            removed = true;
+        }
+    }
+    return !removed || SyncPath(SpoolDir());
+}
+
+bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std::vector<std::string>& ids,
+                       std::string& error)
+{
+    ids.clear();
+    std::random_device random;
+    std::string incoming = SpoolDir() + "/incoming-" + std::to_string(random()) + ".tmp";
+    if (!CopyToFile(bodyFd, incoming, error))
+        return false;
+    TBodyType type = SniffBodyType(incoming, error);
+    if (type == btUnknown) {
+        unlink(incoming.c_str());
+        return false;
+    }
+    std::vector<TFaxJob> jobs;
+    {
+        std::lock_guard lock(Guard);
+        for (const std::string& number : numbers) {
+            TFaxJob job;
+            job.Id = std::to_string(++LastId);
+            job.Number = number;
+            job.BodyType = type;
+            job.Submitted = LocalTimeNow();
+            jobs.push_back(std::move(job));
+        }
+    }
+    bool ok = true;
+    for (const TFaxJob& job : jobs) {
+        if (link(incoming.c_str(), BodyPath(job.Id).c_str()) != 0
+            || !WriteFileDurably(RecordPath(job.Id), EncodeJob(job))) {
+            ok = false;
+            break;
+        }
+    }
+    unlink(incoming.c_str());
+    if (!SyncPath(SpoolDir()))
+        ok = false;
+    if (!ok) {
+        for (const TFaxJob& job : jobs) {
+            unlink(RecordPath(job.Id).c_str());
+            unlink(BodyPath(job.Id).c_str());
+        }
+        SyncPath(SpoolDir());
+        error = "cannot write to the spool";
+        return false;
+    }
+    KillPoint("accepted");
+    std::lock_guard lock(Guard);
+    for (TFaxJob& job : jobs) {
+        ids.push_back(job.Id);
+        Active[IdNumber(job.Id)] = std::move(job);
+    }
+    return true;
+}
+
+bool TJobStore::Save(const TFaxJob& job)
+{
+    if (!WriteFileDurably(RecordPath(job.Id), EncodeJob(job)))
+        return false;
+    Show(job);
+    return true;
+}
+
+void TJobStore::Show(const TFaxJob& job)
+{
+    std::lock_guard lock(Guard);
+    auto found = Active.find(IdNumber(job.Id));
+    if (found != Active.end())
+        found->second = job;
+}
+
+bool TJobStore::Log(TFaxJob& job, std::string& error)
+{
+    {
+        std::lock_guard lock(Guard);
+        if (Logged.count(job.Id))
+            return true;
+    }
+    if (job.Finished.empty())
+        job.Finished = LocalTimeNow();
+    if (!AppendDurably(LogPath(), EncodeJob(job) + "\n")) {
+        error = "cannot write jobs.log";
+        return false;
+    }
+    std::lock_guard lock(Guard);
+    Logged.insert(job.Id);
+    return true;
+}
+
+void TJobStore::Finish(const TFaxJob& job)
+{
+    RemoveDurably(BodyPath(job.Id));
+    RemoveDurably(FaxPath(job.Id));
+    RemoveDurably(RecordPath(job.Id));
+    std::lock_guard lock(Guard);
+    Active.erase(IdNumber(job.Id));
+    Finished.push_back(job);
+    if (Finished.size() > ShownFinished)
+        Finished.pop_front();
+}
+
+bool TJobStore::FileSent(TFaxJob& job, std::string& error)
+{
+    std::string target = SentItemsDir() + "/" + job.Id + ".tif";
+    std::error_code ec;
+    if (fs::exists(FaxPath(job.Id), ec)) {
+        if (!RenameDurably(FaxPath(job.Id), target)) {
+            error = "cannot move the fax to SentItems";
+            return false;
+        }
+    } else if (!fs::exists(target, ec)) {
+        error = "the rendered fax has disappeared";
+        return false;
+    }
+    KillPoint("filed");
+    job.State = jsDone;
+    if (!Log(job, error))
+        return false;
+    KillPoint("logged");
+    Finish(job);
+    return true;
+}
+
+bool TJobStore::FileFailed(TFaxJob& job, std::string& error)
+{
+    std::error_code ec;
+    if (fs::exists(BodyPath(job.Id), ec)) {
+        std::string target = FailedDir() + "/" + job.Id + "." + BodyExtension(job.BodyType);
+        if (!RenameDurably(BodyPath(job.Id), target)) {
+            error = "cannot move the file to Failed";
+            return false;
+        }
+    }
+    job.State = jsFailed;
+    if (!Log(job, error))
+        return false;
+    Finish(job);
+    return true;
+}
+
+std::vector<TFaxJob> TJobStore::ActiveJobs() const
+{
+    std::lock_guard lock(Guard);
+    std::vector<TFaxJob> jobs;
+    for (const auto& [number, job] : Active)
+        jobs.push_back(job);
+    return jobs;
+}
+
+std::vector<TFaxJob> TJobStore::ListJobs() const
+{
+    std::lock_guard lock(Guard);
+    std::vector<TFaxJob> jobs(Finished.begin(), Finished.end());
+    for (const auto& [number, job] : Active)
+        jobs.push_back(job);
+    return jobs;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "fax_job.h"
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+// The service's data folder: the spool of jobs in progress (spool/<id>.job
+// the record, <id>.body the submitted file, <id>.tif the rendered fax),
+// SentItems/, Received/, Failed/ and jobs.log (one JSON line per finished
+// job). Every change of a job's state reaches the disk before it counts, so
+// that a service killed at any moment resumes each job where it stood and
+// files each one exactly once.
+//
+// Thread use: the table of jobs is guarded inside; file operations on one
+// job are made by the one thread that owns the job at that moment (the
+// request thread while accepting, the job thread afterwards).
+class TJobStore {
+public:
+    explicit TJobStore(std::string dataDir);
+    ~TJobStore();
+    TJobStore(const TJobStore&) = delete;
+    TJobStore& operator=(const TJobStore&) = delete;
+
+    // Creates the folders, takes the folder's lock (one service per data
+    // folder), clears what a crash left half-made and loads the jobs.
+    bool Open(std::string& error);
+
+    // Copies the body from an open file into the spool, checks that it is of
+    // a type the service renders, and makes one durable job per number.
+    bool Accept(int bodyFd, const std::vector<std::string>& numbers, std::vector<std::string>& ids,
+                std::string& error);
+
+    // Stores an in-progress job's record durably and in the table.
+    bool Save(const TFaxJob& job);
+    // Changes only the table (what the job list shows).
+    void Show(const TFaxJob& job);
+
+    // The finishing steps: move the fax to SentItems/ (or the body to
+    // Failed/), log, drop the record. Safe to repeat after a crash.
+    bool FileSent(TFaxJob& job, std::string& error);
+    bool FileFailed(TFaxJob& job, std::string& error);
+
+    // The unfinished jobs in id order, and every job to show (recent
+    // finished ones first, then those in progress).
+    std::vector<TFaxJob> ActiveJobs() const;
+    std::vector<TFaxJob> ListJobs() const;
+
+    const std::string& DataDir() const { return Root; }
+    std::string SpoolDir() const { return Root + "/spool"; }
+    std::string SentItemsDir() const { return Root + "/SentItems"; }
+    std::string ReceivedDir() const { return Root + "/Received"; }
+    std::string FailedDir() const { return Root + "/Failed"; }
+    std::string LogPath() const { return Root + "/jobs.log"; }
+    std::string RecordPath(const std::string& id) const { return SpoolDir() + "/" + id + ".job"; }
+    std::string BodyPath(const std::string& id) const { return SpoolDir() + "/" + id + ".body"; }
+    std::string FaxPath(const std::string& id) const { return SpoolDir() + "/" + id + ".tif"; }
+    std::string PartPath(const std::string& id) const { return SpoolDir() + "/" + id + ".part"; }
+
+    // How many finished jobs the list keeps.
+    static constexpr size_t ShownFinished = 200;
+
+private:
+    bool LoadLog();
+    bool LoadSpool();
+    bool Log(TFaxJob& job, std::string& error);
+    void Finish(const TFaxJob& job);
+    void NoteId(const std::string& name);
+
+    std::string Root;
+    int LockFd = -1;
+    mutable std::mutex Guard;
+    std::map<long long, TFaxJob> Active;
+    std::deque<TFaxJob> Finished;
+    std::set<std::string> Logged;
+    long long LastId = 0;
+};

@@ -1,0 +1,116 @@
+#include "render_process.h"
+
+#include "body_renderer.h"
+#include "durable_file.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+bool RenderInChildProcess(const std::string& program, TBodyType type, const std::string& bodyPath,
+                          const std::string& outPath, int& pages, std::string& error,
+                          const std::atomic<bool>* stop)
+{
+    pages = 0;
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) {
+        error = "cannot start the renderer";
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    std::string typeName = BodyTypeName(type);
+    std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>("--render"),
+                               typeName.data(), const_cast<char*>(bodyPath.c_str()),
+                               const_cast<char*>(outPath.c_str()), nullptr};
+    pid_t child = -1;
+    int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        error = "cannot start the renderer";
+        return false;
+    }
+
+    std::string verdict;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(RenderTimeLimitSeconds);
+    bool killed = false;
+    for (;;) {
+        if ((stop && stop->load()) || std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            killed = true;
+            break;
+        }
+        pollfd wait{out[0], POLLIN, 0};
+        int ready = poll(&wait, 1, 200);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready <= 0)
+            continue;
+        char buffer[512];
+        ssize_t got = read(out[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        if (verdict.size() < 4096)
+            verdict.append(buffer, static_cast<size_t>(got));
+    }
+    close(out[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (killed) {
+        error = stop && stop->load() ? "rendering interrupted" : "rendering took too long";
+        std::remove(outPath.c_str());
+        return false;
+    }
+    if (WIFSIGNALED(status)) {
+        error = "the renderer crashed (signal " + std::to_string(WTERMSIG(status)) + ")";
+        std::remove(outPath.c_str());
+        return false;
+    }
+    while (!verdict.empty() && (verdict.back() == '\n' || verdict.back() == '\r'))
+        verdict.pop_back();
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && verdict.rfind("pages ", 0) == 0) {
+        pages = std::atoi(verdict.c_str() + 6);
+        if (pages > 0)
+            return true;
+    }
+    error = verdict.rfind("error ", 0) == 0 ? verdict.substr(6) : "the renderer failed";
+    std::remove(outPath.c_str());
+    return false;
+}
+
+int RunRenderChild(const std::string& typeName, const std::string& bodyPath, const std::string& outPath)
+{
+    TBodyType type = BodyTypeFromName(typeName);
+    int pages = 0;
+    std::string error;
+    bool ok = type != btUnknown && RenderBody(bodyPath, type, outPath, pages, error);
+    if (ok && !SyncPath(outPath)) {
+        error = "cannot write the fax";
+        ok = false;
+    }
+    if (type == btUnknown)
+        error = "unsupported file type";
+    if (ok)
+        std::printf("pages %d\n", pages);
+    else
+        std::printf("error %s\n", error.c_str());
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}

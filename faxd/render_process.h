@@ -1,0 +1,21 @@
+#pragma once
+
+#include "body_type.h"
+
+#include <atomic>
+#include <string>
+
+// Renders a body in a child process (`pelmor-faxd --render TYPE BODY OUT`),
+// so that a file that makes a decoder crash or run away costs its own job
+// and nothing else. The child writes and fsyncs OUT; the parent reads its
+// verdict from a pipe. stop (when set) ends the wait early, killing the child.
+bool RenderInChildProcess(const std::string& program, TBodyType type, const std::string& bodyPath,
+                          const std::string& outPath, int& pages, std::string& error,
+                          const std::atomic<bool>* stop = nullptr);
+
+// The child's side: renders, fsyncs, prints "pages N" or "error TEXT" on
+// stdout. Returns the process exit code.
+int RunRenderChild(const std::string& typeName, const std::string& bodyPath, const std::string& outPath);
+
+// How long a child may render one body.
+constexpr int RenderTimeLimitSeconds = 300;

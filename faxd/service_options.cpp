@@ -1,0 +1,187 @@
+#include "service_options.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <unistd.h>
+
+namespace {
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string Home()
+{
+    std::string home = Environment("HOME");
+    return home.empty() ? "/tmp" : home;
+}
+
+std::string Trim(const std::string& text)
+{
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+// Settings by their long option name without dashes ("line", "hylafax-host").
+using TSettings = std::map<std::string, std::string>;
+
+bool ReadConfig(const std::string& path, bool mustExist, TSettings& settings, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        if (mustExist) {
+            error = "cannot read " + path;
+            return false;
+        }
+        return true;
+    }
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        line = Trim(line.substr(0, line.find('#')));
+        if (line.empty())
+            continue;
+        size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            error = path + ":" + std::to_string(number) + ": expected KEY = VALUE";
+            return false;
+        }
+        settings.emplace(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
+    }
+    return true;
+}
+
+} // namespace
+
+std::string DefaultDataDir()
+{
+    std::string base = Environment("XDG_DATA_HOME");
+    if (base.empty())
+        base = Home() + "/.local/share";
+    return base + "/pelmor-faxd";
+}
+
+std::string DefaultSocketPath()
+{
+    std::string explicitPath = Environment("PELMOR_FAXD_SOCKET");
+    if (!explicitPath.empty())
+        return explicitPath;
+    std::string runtime = Environment("XDG_RUNTIME_DIR");
+    if (!runtime.empty())
+        return runtime + "/pelmor-faxd/socket";
+    return "/tmp/pelmor-faxd-" + std::to_string(getuid()) + "/socket";
+}
+
+std::string DefaultConfigPath()
+{
+    std::string base = Environment("XDG_CONFIG_HOME");
+    if (base.empty())
+        base = Home() + "/.config";
+    return base + "/pelmor-faxd/config";
+}
+
+bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& options, std::string& error)
+{
+    TSettings given;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "jobs" && options.Command.empty()) {
+            options.Command = arg;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.Help = true;
+            continue;
+        }
+        if (arg == "--foreground") {
+            options.Foreground = true;
+            continue;
+        }
+        if (arg.rfind("--", 0) != 0 || arg.size() == 2) {
+            error = "unexpected argument: " + arg;
+            return false;
+        }
+        std::string name = arg.substr(2), value;
+        size_t equals = name.find('=');
+        if (equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            error = "option --" + name + " needs a value";
+            return false;
+        }
+        bool known = name == "data-dir" || name == "socket" || name == "line" || name == "config";
+        size_t dash = name.find('-');
+        bool lineOption = !known && dash != std::string::npos && IsFaxLineName(name.substr(0, dash));
+        if (!known && !lineOption) {
+            error = "unknown option: --" + name;
+            return false;
+        }
+        given[name] = value;
+    }
+
+    options.ConfigPath = given.count("config") ? given["config"] : DefaultConfigPath();
+    TSettings file;
+    if (!ReadConfig(options.ConfigPath, given.count("config") > 0, file, error))
+        return false;
+    // The command line wins over the file.
+    for (auto& [name, value] : file)
+        given.emplace(name, value);
+
+    options.DataDir = given.count("data-dir") ? given["data-dir"] : DefaultDataDir();
+    options.SocketPath = given.count("socket") ? given["socket"] : DefaultSocketPath();
+    if (given.count("line"))
+        options.LineName = given["line"];
+    if (!IsFaxLineName(options.LineName)) {
+        error = "unknown line: " + options.LineName + " (known: " + FaxLineNames() + ")";
+        return false;
+    }
+    std::string prefix = options.LineName + "-";
+    for (auto& [name, value] : given) {
+        if (name.rfind(prefix, 0) == 0)
+            options.LineOptions[name.substr(prefix.size())] = value;
+        else if (name != "data-dir" && name != "socket" && name != "line" && name != "config") {
+            size_t dash = name.find('-');
+            if (dash == std::string::npos || !IsFaxLineName(name.substr(0, dash))) {
+                error = "unknown setting in " + options.ConfigPath + ": " + name;
+                return false;
+            }
+        }
+    }
+    if (options.DataDir.empty() || options.SocketPath.empty()) {
+        error = "empty path";
+        return false;
+    }
+    std::error_code ec;
+    options.DataDir = std::filesystem::absolute(options.DataDir, ec).lexically_normal().string();
+    options.SocketPath = std::filesystem::absolute(options.SocketPath, ec).lexically_normal().string();
+    return true;
+}
+
+std::string ServiceUsage()
+{
+    return "Usage: pelmor-faxd [jobs] [options]\n"
+           "The local fax service of Pelmor. Without a command it serves (detached unless\n"
+           "--foreground); `pelmor-faxd jobs` lists the jobs of the running service.\n"
+           "\n"
+           "  --data-dir DIR   folder of spool/, SentItems/, Received/, Failed/, jobs.log\n"
+           "                   (default $XDG_DATA_HOME/pelmor-faxd)\n"
+           "  --socket PATH    the service's socket (default $XDG_RUNTIME_DIR/pelmor-faxd/socket)\n"
+           "  --line NAME      the fax line: " + FaxLineNames() + " (default simulated: nothing\n"
+           "                   leaves the machine)\n"
+           "  --LINE-KEY VALUE an option of that line, e.g. --hylafax-host HOST\n"
+           "  --config FILE    settings as KEY = VALUE lines (default\n"
+           "                   $XDG_CONFIG_HOME/pelmor-faxd/config)\n"
+           "  --foreground     stay attached to the terminal\n"
+           "  --help           this text\n";
+}
