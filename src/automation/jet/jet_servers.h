@@ -1,0 +1,5 @@
+#pragma once
+
+// Registers "ADODB.Connection", "ADODB.Recordset", "ADOX.Catalog" and
+// "JRO.JetEngine".
+void RegisterJetServers();
