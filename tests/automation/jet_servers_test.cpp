@@ -243,3 +243,22 @@ TEST_F(JetServers, AWriteWaitsForAnotherConnectionsWriteInsteadOfFailing) {
               (std::vector<std::string>{"other|0000000001", "this|0000000002"}));
     other.join();
 }
+
+TEST_F(JetServers, WritesInsideATransactionAreUndoneByRollbackAndKeptByCommit) {
+    TVariant connection = Connect(MakeBook());
+    Insert(connection, "山田", "0312345678");
+    const std::string remove = "DELETE * FROM tbl00 WHERE fld1=\"0312345678\"";
+    const std::string list = "SELECT fld0, fld1 FROM tbl00 ORDER BY fld0";
+    connection.Call("BeginTrans");
+    connection.Call("Execute", {remove});
+    EXPECT_THROW(connection.Call("BeginTrans"), TAutomationError);
+    connection.Call("RollbackTrans");
+    EXPECT_EQ(List(connection, list).size(), 1u);
+
+    connection.Call("BeginTrans");
+    connection.Call("Execute", {remove});
+    connection.Call("CommitTrans");
+    EXPECT_TRUE(List(connection, list).empty());
+    EXPECT_THROW(connection.Call("CommitTrans"), TAutomationError);
+    EXPECT_THROW(connection.Call("RollbackTrans"), TAutomationError);
+}

@@ -26,6 +26,9 @@ const TMemberTable& TAdoConnection::Members() const {
         MakeMember<TAdoConnection>("Execute", mkMethod, 1, 3, &TAdoConnection::Execute),
         MakeMember<TAdoConnection>("Close", mkMethod, 0, 0, &TAdoConnection::Close),
         MakeMember<TAdoConnection>("State", mkPropertyGet, 0, 0, &TAdoConnection::State),
+        MakeMember<TAdoConnection>("BeginTrans", mkMethod, 0, 0, &TAdoConnection::BeginTrans),
+        MakeMember<TAdoConnection>("CommitTrans", mkMethod, 0, 0, &TAdoConnection::CommitTrans),
+        MakeMember<TAdoConnection>("RollbackTrans", mkMethod, 0, 0, &TAdoConnection::RollbackTrans),
     };
     return table;
 }
@@ -49,7 +52,7 @@ TVariant TAdoConnection::Execute(const TArgs& args) {
     std::string error;
     if (!TranslateJetStatement(text, statement, error)) Raise(error);
     if (statement.Kind == jskQuery) return MakeObject<TAdoRecordset>(Query(text));
-    if (!RunJetCommand(Database, statement)) Raise(Database.LastError());
+    if (!RunJetCommand(Database, statement, !InTransaction)) Raise(Database.LastError());
     return {};
 }
 
@@ -77,7 +80,38 @@ TJetRows TAdoConnection::Query(std::string_view jetText) {
 
 TVariant TAdoConnection::Close(const TArgs&) {
     RequireOpen();
+    // Closing inside a transaction discards it.
     Database.Close();
+    InTransaction = false;
+    return {};
+}
+
+TVariant TAdoConnection::BeginTrans(const TArgs&) {
+    RequireOpen();
+    if (InTransaction) Raise("Transactions cannot be nested.");
+    if (!Database.Exec("BEGIN IMMEDIATE")) Raise(Database.LastError());
+    InTransaction = true;
+    return TVariant(int32_t{1});
+}
+
+TVariant TAdoConnection::CommitTrans(const TArgs&) {
+    RequireOpen();
+    if (!InTransaction) Raise("No transaction is active.");
+    if (!Database.Exec("COMMIT")) {
+        std::string reason = Database.LastError();
+        Database.Exec("ROLLBACK");
+        InTransaction = false;
+        Raise(reason);
+    }
+    InTransaction = false;
+    return {};
+}
+
+TVariant TAdoConnection::RollbackTrans(const TArgs&) {
+    RequireOpen();
+    if (!InTransaction) Raise("No transaction is active.");
+    InTransaction = false;
+    if (!Database.Exec("ROLLBACK")) Raise(Database.LastError());
     return {};
 }
 

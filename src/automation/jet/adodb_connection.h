@@ -6,8 +6,10 @@
 
 #include <string_view>
 
-// "ADODB.Connection": Open(connection string), Execute(statement), Close and
-// State (0 closed, 1 open). Execute of a query returns an open recordset.
+// "ADODB.Connection": Open(connection string), Execute(statement), Close,
+// State (0 closed, 1 open) and BeginTrans, CommitTrans, RollbackTrans. Execute
+// of a query returns an open recordset. Outside BeginTrans each command is a
+// transaction of its own.
 class TAdoConnection : public TAutomationObject {
 public:
     std::string_view ClassName() const override { return "Connection"; }
@@ -22,7 +24,11 @@ private:
     TVariant Execute(const TArgs& args);
     TVariant Close(const TArgs& args);
     TVariant State(const TArgs& args);
+    TVariant BeginTrans(const TArgs& args);
+    TVariant CommitTrans(const TArgs& args);
+    TVariant RollbackTrans(const TArgs& args);
 
     void RequireOpen() const;
     TSqliteDatabase Database;
+    bool InTransaction = false;
 };

@@ -117,7 +117,11 @@ bool PrepareJetStatement(TSqliteDatabase& database, const TJetStatement& stateme
     return true;
 }
 
-bool RunJetCommand(TSqliteDatabase& database, const TJetStatement& statement) {
+bool RunJetCommand(TSqliteDatabase& database, const TJetStatement& statement, bool ownTransaction) {
+    if (!ownTransaction) {
+        TSqliteStatement prepared;
+        return PrepareJetStatement(database, statement, prepared) && prepared.Step() == TSqliteStatement::srDone;
+    }
     if (!database.Exec("BEGIN IMMEDIATE")) return false;
     bool done = false;
     {

@@ -26,10 +26,10 @@ bool OpenJetDatabase(const std::string& path, bool readOnly, TSqliteDatabase& da
 // False (nothing left behind) when it cannot.
 bool CreateJetDatabase(const std::string& path, std::string& error);
 
-// Runs a translated command in a transaction of its own. The transaction takes
-// the write lock at its start, so a write waits for another connection's
-// write (up to the busy timeout) instead of failing at once.
-bool RunJetCommand(TSqliteDatabase& database, const TJetStatement& statement);
+// Runs a translated command; with ownTransaction, in a transaction of its own
+// that takes the write lock at its start, so that a write waits for another
+// connection's write (up to the busy timeout) instead of failing at once.
+bool RunJetCommand(TSqliteDatabase& database, const TJetStatement& statement, bool ownTransaction = true);
 
 // Prepares a translated statement and binds its values.
 bool PrepareJetStatement(TSqliteDatabase& database, const TJetStatement& statement, TSqliteStatement& prepared);

@@ -1,0 +1,100 @@
+#include "book/book_files.h"
+
+#include "app/app_state.h"
+#include "platform/system_info.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TSeam<bool(TBookFileStep, const std::string&)> BookFileStepSeam([](TBookFileStep, const std::string&) { return true; });
+
+namespace {
+
+// The stamp of a preserved file's name: yymmddhhnn in local time.
+std::string NameStamp() {
+    std::time_t now = std::chrono::system_clock::to_time_t(Now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%y%m%d%H%M", &local);
+    return text;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool SyncFolder(const std::string& path) {
+    int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// Renames without ever replacing a file at to.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without RENAME_NOREPLACE: a hard link cannot replace either.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    return ::unlink(from.c_str()) == 0;
+}
+
+} // namespace
+
+bool BookFileExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool IsJetFormatFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char header[19] = {};
+    ssize_t got = ::read(fd, header, sizeof header);
+    ::close(fd);
+    if (got != static_cast<ssize_t>(sizeof header)) return false;
+    static const char prefix[4] = {0, 1, 0, 0};
+    return std::memcmp(header, prefix, 4) == 0 &&
+           (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 || std::memcmp(header + 4, "Standard ACE DB", 15) == 0);
+}
+
+bool PreserveUnreadableFile(const std::string& path) {
+    if (!BookFileExists(path)) return true;
+    bool jet = IsJetFormatFile(path);
+    std::string stem = jet ? path : path + ".unreadable-" + NameStamp();
+    std::string extension = jet ? ".mdb" : "";
+    if (!BookFileStepSeam(bfsPreserve, path)) return false;
+    for (int attempt = 1; attempt < 100; ++attempt) {
+        std::string target = stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) + extension;
+        if (RenameNoReplace(path, target)) {
+            SyncFolder(path);
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+bool PreserveUnreadableBook() { return PreserveUnreadableFile(BookPath()); }
+
+bool RemoveBookFile(TBookFileStep step, const std::string& path) {
+    if (!BookFileStepSeam(step, path)) return false;
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
+    return !BookFileExists(path);
+}
+
+bool ReplaceBookFile(const std::string& from, const std::string& to) {
+    if (!BookFileStepSeam(bfsReplaceBook, to)) return false;
+    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    SyncFolder(to);
+    return true;
+}

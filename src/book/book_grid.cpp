@@ -1,0 +1,3 @@
+#include "book/book_grid.h"
+
+TBookGrid* BookGrid = nullptr;
