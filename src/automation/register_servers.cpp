@@ -1,6 +1,7 @@
 #include "automation/register_servers.h"
 
 #include "automation/fax/register_fax_servers.h"
+#include "automation/jet/jet_servers.h"
 #include "automation/regexp/regexp_servers.h"
 #include "automation/scripting/scripting_servers.h"
 
@@ -8,4 +9,5 @@ void RegisterBuiltInServers() {
     RegisterScriptingServers();
     RegisterFaxServers();
     RegisterRegExpServers();
+    RegisterJetServers();
 }
