@@ -40,12 +40,13 @@ std::string PublicStateName(const TFaxJob& job)
 {
     switch (job.State) {
     case jsQueued: return job.Rendering ? "rendering" : "queued";
+    // Done and failed only once the job has been filed.
     case jsRendered:
     case jsHanding:
-    case jsHanded: return "sending";
+    case jsHanded:
     case jsSent:
+    case jsFailing: return "sending";
     case jsDone: return "done";
-    case jsFailing:
     case jsFailed: return "failed";
     }
     return "queued";

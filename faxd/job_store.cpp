@@ -293,6 +293,8 @@ void TJobStore::Finish(const TFaxJob& job)
     RemoveDurably(RecordPath(job.Id));
     std::lock_guard lock(Guard);
     Active.erase(IdNumber(job.Id));
+    // Logged before a crash: the log's entry is already in the list.
+    std::erase_if(Finished, [&](const TFaxJob& shown) { return shown.Id == job.Id; });
     Finished.push_back(job);
     if (Finished.size() > ShownFinished)
         Finished.pop_front();
@@ -349,7 +351,10 @@ std::vector<TFaxJob> TJobStore::ActiveJobs() const
 std::vector<TFaxJob> TJobStore::ListJobs() const
 {
     std::lock_guard lock(Guard);
-    std::vector<TFaxJob> jobs(Finished.begin(), Finished.end());
+    std::vector<TFaxJob> jobs;
+    for (const TFaxJob& job : Finished)
+        if (!Active.count(IdNumber(job.Id)))
+            jobs.push_back(job);
     for (const auto& [number, job] : Active)
         jobs.push_back(job);
     return jobs;

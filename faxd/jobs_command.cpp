@@ -26,14 +26,16 @@ std::string AskService(const std::string& socketPath, const std::string& request
     std::string answer;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
         std::string line = request + "\n";
-        if (send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
-            char buffer[8192];
-            ssize_t got;
-            while (answer.find('\n') == std::string::npos
-                   && ((got = recv(fd, buffer, sizeof buffer, 0)) > 0 || (got < 0 && errno == EINTR)))
-                if (got > 0)
-                    answer.append(buffer, static_cast<size_t>(got));
-        }
+        // A refusal may come (and the connection close) before the request
+        // is written: read whatever answer there is either way.
+        ssize_t sent = send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+        (void)sent;
+        char buffer[8192];
+        ssize_t got;
+        while (answer.find('\n') == std::string::npos
+               && ((got = recv(fd, buffer, sizeof buffer, 0)) > 0 || (got < 0 && errno == EINTR)))
+            if (got > 0)
+                answer.append(buffer, static_cast<size_t>(got));
     }
     close(fd);
     size_t end = answer.find('\n');
