@@ -1,0 +1,231 @@
+#include "automation/office/office_converter.h"
+
+#include "automation/automation_error.h"
+#include "automation/office/child_process.h"
+#include "automation/office/office_program.h"
+#include "automation/office/printer_text.h"
+#include "automation/office/resident_office.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// Comma separated, quoted with ", UTF-8, every text cell quoted, cells as
+// shown, no formulas.
+const char* const CsvFilter = "Text - txt - csv (StarCalc)";
+const char* const CsvOptions = "44,34,76,1,,0,true,false,true,false,false";
+const char* const TextFilter = "Text (encoded)";
+const char* const TextOptions = "UTF8";
+
+const char* OutputExtension(TOfficeKind kind) { return kind == okWriter ? "txt" : "csv"; }
+
+std::string LimitText(std::chrono::milliseconds limit) {
+    return "LibreOffice did not answer within " +
+           std::to_string(std::chrono::duration_cast<std::chrono::seconds>(limit).count()) + " s";
+}
+
+// The source's own extension, when it is a plain one, helps LibreOffice tell
+// the file's type.
+std::string CopyName(const std::string& source) {
+    std::string extension = std::filesystem::path(source).extension().string();
+    if (extension.size() < 2 || extension.size() > 9) return "source";
+    for (size_t i = 1; i < extension.size(); ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(extension[i]))) return "source";
+        extension[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(extension[i])));
+    }
+    return "source" + extension;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream out;
+    out << in.rdbuf();
+    bytes = out.str();
+    return true;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && out.flush()) return;
+    }
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    throw TAutomationError("cannot write " + path);
+}
+
+std::string WithoutByteOrderMark(std::string text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+    return text;
+}
+
+} // namespace
+
+TOfficeDocument::~TOfficeDocument() {
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void TOfficeDocument::SaveText(const std::string& destination) {
+    if (Folder.empty()) throw TAutomationError("the document is closed");
+    std::string raw = Owner->RawText(*this);
+    WriteWholeFile(destination,
+                   DocumentKind == okWriter ? WithoutByteOrderMark(raw) : LayoutPrinterText(ParseSheetCsv(raw)));
+}
+
+void TOfficeDocument::Close() {
+    if (Folder.empty()) return;
+    Owner->CloseDocument(*this);
+}
+
+TOfficeConverter::TOfficeConverter(TOfficeOptions options) : Settings(std::move(options)), Folder(Settings.FolderRoot) {}
+
+TOfficeConverter::~TOfficeConverter() { Shutdown(); }
+
+bool TOfficeConverter::Installed() const { return !FindOfficeProgram(Settings.Program).empty(); }
+
+std::unique_ptr<TOfficeDocument> TOfficeConverter::Open(TOfficeKind kind, const std::string& source) {
+    if (!Installed()) throw TAutomationError("LibreOffice is not installed");
+    std::string folder = Folder.Subfolder("document-" + std::to_string(++NextDocument));
+    if (folder.empty()) throw TAutomationError("cannot make a working folder");
+    std::unique_ptr<TOfficeDocument> document(
+        new TOfficeDocument(shared_from_this(), kind, folder, folder + "/" + CopyName(source)));
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(source, ec) ||
+        !std::filesystem::copy_file(source, document->Source, ec))
+        throw TAutomationError("cannot open " + source);
+    if (!OpenResident(*document)) ConvertOnce(*document);
+    return document;
+}
+
+TResidentOffice* TOfficeConverter::ResidentOffice() {
+    if (!Settings.UseResident) return nullptr;
+    if (Resident && Resident->Running()) return Resident.get();
+    auto now = std::chrono::steady_clock::now();
+    if (now < ResidentRetryAt) return nullptr;
+    if (!Resident) {
+        std::string profile = Folder.Subfolder("resident-profile");
+        if (profile.empty()) return nullptr;
+        Resident = std::make_unique<TResidentOffice>(TResidentOffice::TSettings {
+            Settings.Interpreter, FindOfficeProgram(Settings.Program), profile, Settings.TimeLimit,
+            Settings.IdleLimit});
+    }
+    if (Resident->Start()) return Resident.get();
+    // Most often python3-uno is missing; try again after a while only.
+    ResidentRetryAt = std::chrono::steady_clock::now() + Settings.IdleLimit;
+    return nullptr;
+}
+
+bool TOfficeConverter::OpenResident(TOfficeDocument& document) {
+    TResidentOffice* resident = ResidentOffice();
+    if (!resident) return false;
+    std::string answer;
+    std::string request = std::string("{\"op\":\"open\",\"path\":") + JsonString(document.Source) +
+                          ",\"kind\":\"" + (document.DocumentKind == okWriter ? "writer" : "calc") + "\"}";
+    switch (resident->Request(request, answer)) {
+    case TResidentOffice::raOk:
+        document.ResidentId = std::atoi(answer.c_str());
+        document.ResidentGeneration = resident->Generation();
+        return true;
+    case TResidentOffice::raRefused:
+        throw TAutomationError("LibreOffice cannot open the document: " + answer);
+    case TResidentOffice::raTimedOut:
+        throw TAutomationError(LimitText(Settings.TimeLimit));
+    case TResidentOffice::raGone:
+        break;
+    }
+    return false;
+}
+
+void TOfficeConverter::ConvertOnce(TOfficeDocument& document) {
+    std::string office = FindOfficeProgram(Settings.Program);
+    std::string profile = Folder.Subfolder("profile");
+    std::string output = document.Folder + "/once";
+    std::string format = document.DocumentKind == okWriter ? std::string("txt:") + TextFilter + ":" + TextOptions
+                                                           : std::string("csv:") + CsvFilter + ":" + CsvOptions;
+    if (office.empty() || profile.empty()) throw TAutomationError("LibreOffice is not installed");
+    TDeadline deadline = std::chrono::steady_clock::now() + Settings.TimeLimit;
+    // A new profile makes LibreOffice ask to be started again once.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        TChildProcess child;
+        if (!child.Start({office, "-env:UserInstallation=" + FileUrlOf(profile), "--headless", "--invisible",
+                          "--nologo", "--norestore", "--nolockcheck", "--nodefault", "--convert-to", format,
+                          "--outdir", output, document.Source},
+                         false))
+            throw TAutomationError("cannot start LibreOffice");
+        if (!child.WaitExit(deadline)) throw TAutomationError(LimitText(Settings.TimeLimit));
+        if (!IsOfficeRestartRequest(child.Finish())) break;
+    }
+    std::string converted =
+        output + "/" + std::filesystem::path(document.Source).stem().string() + "." + OutputExtension(document.DocumentKind);
+    std::error_code ec;
+    // LibreOffice writes nothing when it cannot load the file or the file is
+    // not of the kind asked for.
+    if (!std::filesystem::exists(converted, ec)) throw TAutomationError("LibreOffice cannot open the document");
+    document.Converted = converted;
+}
+
+std::string TOfficeConverter::RawText(TOfficeDocument& document) {
+    if (document.ResidentId != 0) {
+        std::string path = document.Folder + "/text." + OutputExtension(document.DocumentKind);
+        bool sameResident = Resident && Resident->Running() && Resident->Generation() == document.ResidentGeneration;
+        if (sameResident) {
+            std::string answer;
+            std::string request = "{\"op\":\"save\",\"id\":" + std::to_string(document.ResidentId) +
+                                  ",\"path\":" + JsonString(path) + ",\"filter\":" +
+                                  JsonString(document.DocumentKind == okWriter ? TextFilter : CsvFilter) +
+                                  ",\"options\":" +
+                                  JsonString(document.DocumentKind == okWriter ? TextOptions : CsvOptions) + "}";
+            switch (Resident->Request(request, answer)) {
+            case TResidentOffice::raOk: {
+                std::string raw;
+                if (!ReadWholeFile(path, raw)) throw TAutomationError("LibreOffice wrote nothing");
+                return raw;
+            }
+            case TResidentOffice::raRefused:
+                throw TAutomationError("LibreOffice cannot save the document: " + answer);
+            case TResidentOffice::raTimedOut:
+                throw TAutomationError(LimitText(Settings.TimeLimit));
+            case TResidentOffice::raGone:
+                break;
+            }
+        }
+        // The resident LibreOffice has gone since the document was opened.
+        document.ResidentId = 0;
+        ConvertOnce(document);
+    }
+    std::string raw;
+    if (!ReadWholeFile(document.Converted, raw)) throw TAutomationError("LibreOffice wrote nothing");
+    return raw;
+}
+
+void TOfficeConverter::CloseDocument(TOfficeDocument& document) {
+    if (document.ResidentId != 0 && Resident && Resident->Running() &&
+        Resident->Generation() == document.ResidentGeneration) {
+        std::string answer;
+        Resident->Request("{\"op\":\"close\",\"id\":" + std::to_string(document.ResidentId) + "}", answer);
+    }
+    document.ResidentId = 0;
+    std::error_code ec;
+    std::filesystem::remove_all(document.Folder, ec);
+    document.Folder.clear();
+}
+
+void TOfficeConverter::Shutdown() {
+    Resident.reset();
+    ResidentRetryAt = {};
+    Folder.Remove();
+}
+
+bool TOfficeConverter::ResidentRunning() const { return Resident && Resident->Running(); }
+
+std::shared_ptr<TOfficeConverter> DefaultOfficeConverter() {
+    static const std::shared_ptr<TOfficeConverter> converter = std::make_shared<TOfficeConverter>();
+    return converter;
+}

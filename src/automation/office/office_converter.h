@@ -1,0 +1,92 @@
+#pragma once
+
+#include "automation/office/office_options.h"
+#include "automation/office/private_folder.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+enum TOfficeKind { okWriter, okCalc };
+
+class TOfficeConverter;
+class TResidentOffice;
+
+// A document opened by LibreOffice. The source was copied into a working
+// folder of its own first, so LibreOffice never touches the user's file.
+// Closing (or destroying) the document releases it in LibreOffice and removes
+// the working folder.
+class TOfficeDocument {
+public:
+    ~TOfficeDocument();
+    TOfficeDocument(const TOfficeDocument&) = delete;
+    TOfficeDocument& operator=(const TOfficeDocument&) = delete;
+
+    TOfficeKind Kind() const { return DocumentKind; }
+
+    // Writes the document's text at destination: a text document as plain
+    // UTF-8 text, a workbook's sheet as printer text (LayoutPrinterText).
+    // Raises TAutomationError when nothing could be written.
+    void SaveText(const std::string& destination);
+    void Close();
+
+private:
+    friend class TOfficeConverter;
+    TOfficeDocument(std::shared_ptr<TOfficeConverter> owner, TOfficeKind kind, std::string folder,
+                    std::string source)
+        : Owner(std::move(owner)), DocumentKind(kind), Folder(std::move(folder)), Source(std::move(source)) {}
+
+    std::shared_ptr<TOfficeConverter> Owner;
+    TOfficeKind DocumentKind;
+    std::string Folder;
+    std::string Source;
+    int ResidentId = 0;
+    unsigned ResidentGeneration = 0;
+    // The output of a one-off conversion, made when the document was opened.
+    std::string Converted;
+};
+
+// Runs LibreOffice for the Word and Excel stand-ins. A resident LibreOffice
+// (started on first use, ended by Shutdown, by the idle limit or with this
+// process) does the work; when it cannot be started or dies, each document is
+// converted by a LibreOffice of its own (soffice --convert-to). Every
+// LibreOffice runs headless with a private profile, under the time limit.
+// One thread at a time.
+class TOfficeConverter : public std::enable_shared_from_this<TOfficeConverter> {
+public:
+    explicit TOfficeConverter(TOfficeOptions options = {});
+    ~TOfficeConverter();
+    TOfficeConverter(const TOfficeConverter&) = delete;
+    TOfficeConverter& operator=(const TOfficeConverter&) = delete;
+
+    const TOfficeOptions& Options() const { return Settings; }
+
+    // True when the LibreOffice program exists.
+    bool Installed() const;
+
+    // Opens source as a text document (okWriter) or a workbook (okCalc).
+    // Raises TAutomationError when it cannot be opened as one, or when
+    // LibreOffice does not answer in time.
+    std::unique_ptr<TOfficeDocument> Open(TOfficeKind kind, const std::string& source);
+
+    // Ends the resident LibreOffice and removes the private folder.
+    void Shutdown();
+    bool ResidentRunning() const;
+
+private:
+    friend class TOfficeDocument;
+    bool OpenResident(TOfficeDocument& document);
+    void ConvertOnce(TOfficeDocument& document);
+    std::string RawText(TOfficeDocument& document);
+    void CloseDocument(TOfficeDocument& document);
+    TResidentOffice* ResidentOffice();
+
+    TOfficeOptions Settings;
+    TPrivateFolder Folder;
+    std::unique_ptr<TResidentOffice> Resident;
+    std::chrono::steady_clock::time_point ResidentRetryAt {};
+    unsigned NextDocument = 0;
+};
+
+// The converter the registered Word.Application and Excel.Application use.
+std::shared_ptr<TOfficeConverter> DefaultOfficeConverter();

@@ -1,0 +1,78 @@
+#include "automation/office/resident_office.h"
+
+#include "automation/office/office_program.h"
+#include "automation/office/uno_bridge_script.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+TDeadline After(std::chrono::milliseconds limit) { return std::chrono::steady_clock::now() + limit; }
+
+} // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string json = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            json += escaped;
+        } else {
+            json += static_cast<char>(c);
+        }
+    }
+    return json + "\"";
+}
+
+bool TResidentOffice::Start() {
+    if (Bridge.Running()) return true;
+    Bridge.Finish();
+    ++Starts;
+    std::string pipeName = "pelmor-office-" + std::to_string(getpid()) + "-" + std::to_string(Starts);
+    double idleSeconds = std::chrono::duration<double>(Settings.IdleLimit).count();
+    if (!Bridge.Start({Settings.Interpreter, "-I", "-c", UnoBridgeScript, Settings.Office,
+                       FileUrlOf(Settings.ProfileFolder), pipeName, std::to_string(idleSeconds)},
+                      true))
+        return false;
+    std::string line;
+    if (Bridge.ReadLine(line, After(Settings.TimeLimit)) == TChildProcess::rrLine && line == "READY") return true;
+    Bridge.Finish();
+    return false;
+}
+
+void TResidentOffice::Stop() {
+    if (!Bridge.Started()) return;
+    Bridge.CloseChannel();
+    Bridge.WaitExit(After(std::chrono::seconds(5)));
+    Bridge.Finish();
+}
+
+TResidentOffice::TAnswer TResidentOffice::Request(const std::string& request, std::string& text) {
+    text.clear();
+    if (!Bridge.WriteLine(request)) {
+        Bridge.Finish();
+        return raGone;
+    }
+    std::string line;
+    switch (Bridge.ReadLine(line, After(Settings.TimeLimit))) {
+    case TChildProcess::rrTimedOut:
+        Bridge.Finish();
+        return raTimedOut;
+    case TChildProcess::rrClosed:
+        Bridge.Finish();
+        return raGone;
+    case TChildProcess::rrLine:
+        break;
+    }
+    if (line == "OK" || line.starts_with("OK ")) {
+        text = line.size() > 3 ? line.substr(3) : std::string();
+        return raOk;
+    }
+    text = line.starts_with("ERR ") ? line.substr(4) : line;
+    return raRefused;
+}
