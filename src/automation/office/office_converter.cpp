@@ -2,6 +2,7 @@
 
 #include "automation/automation_error.h"
 #include "automation/office/child_process.h"
+#include "automation/office/document_sniffer.h"
 #include "automation/office/office_program.h"
 #include "automation/office/printer_text.h"
 #include "automation/office/resident_office.h"
@@ -100,6 +101,7 @@ std::unique_ptr<TOfficeDocument> TOfficeConverter::Open(TOfficeKind kind, const 
     if (!std::filesystem::is_regular_file(source, ec) ||
         !std::filesystem::copy_file(source, document->Source, ec))
         throw TAutomationError("cannot open " + source);
+    if (!FileLooksLikeDocument(document->Source)) throw TAutomationError(source + " is not a document");
     if (!OpenResident(*document)) ConvertOnce(*document);
     return document;
 }

@@ -153,20 +153,30 @@ def serve(office, desktop, idle_seconds):
 
 def main():
     program, profile_url, pipe_name, idle = sys.argv[1:5]
-    office, desktop = start_office(program, profile_url, pipe_name)
+    office, desktop = None, None
     try:
+        office, desktop = start_office(program, profile_url, pipe_name)
         if desktop is None:
             reply("ERR LibreOffice did not start")
             return
         reply("READY")
         serve(office, desktop, float(idle))
     finally:
-        if office.poll() is None:
-            office.terminate()
-            try:
-                office.wait(timeout=3)
-            except subprocess.TimeoutExpired:
-                office.kill()
+        if office is not None:
+            stop_office(office, desktop)
+
+
+def stop_office(office, desktop):
+    """Ends LibreOffice the orderly way (it removes its pipe), else kills it."""
+    if desktop is not None and office.poll() is None:
+        try:
+            desktop.terminate()
+        except Exception:
+            pass  # the connection drops while LibreOffice ends
+    try:
+        office.wait(timeout=3)
+    except subprocess.TimeoutExpired:
+        office.kill()
         office.wait()
 
 
