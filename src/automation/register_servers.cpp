@@ -2,6 +2,7 @@
 
 #include "automation/fax/register_fax_servers.h"
 #include "automation/jet/jet_servers.h"
+#include "automation/office/office_servers.h"
 #include "automation/regexp/regexp_servers.h"
 #include "automation/scripting/scripting_servers.h"
 
@@ -10,4 +11,5 @@ void RegisterBuiltInServers() {
     RegisterFaxServers();
     RegisterRegExpServers();
     RegisterJetServers();
+    RegisterOfficeServers();
 }
