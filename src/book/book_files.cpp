@@ -74,7 +74,12 @@ bool PreserveUnreadableFile(const std::string& path) {
     std::string extension = jet ? ".mdb" : "";
     if (!BookFileStepSeam(bfsPreserve, path)) return false;
     for (int attempt = 1; attempt < 100; ++attempt) {
-        std::string target = stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) + extension;
+        std::string target = stem;
+        if (attempt > 1) {
+            target += '-';
+            target += std::to_string(attempt);
+        }
+        target += extension;
         if (RenameNoReplace(path, target)) {
             SyncFolder(path);
             return true;
