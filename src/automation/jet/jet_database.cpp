@@ -80,7 +80,7 @@ bool OpenJetDatabase(const std::string& path, bool readOnly, TSqliteDatabase& da
         database.SetError("Unrecognized database format '" + path + "'");
         return false;
     }
-    int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOFOLLOW;
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (!database.Open(path, flags)) return false;
     if (!Configure(database)) {
         std::string reason = database.LastError();
@@ -99,7 +99,7 @@ bool CreateJetDatabase(const std::string& path, std::string& error) {
     }
     ::close(fd);
     TSqliteDatabase database;
-    bool made = database.Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW) &&
+    bool made = database.Open(path, SQLITE_OPEN_READWRITE) &&
                 database.Exec(("PRAGMA application_id=" + std::to_string(ApplicationId) +
                                "; PRAGMA user_version=" + std::to_string(LayoutVersion))
                                   .c_str());
