@@ -50,10 +50,13 @@ bool ReadList(const TVariant& connection, const TVariant& recordset, std::vector
     return read;
 }
 
+// One row per destination, or a single empty row for an empty book. The row
+// count goes straight to its new value, so that the cells already there are
+// rewritten rather than made anew.
 void FillGrid(const std::vector<TGridRow>& rows) {
     if (!BookGrid) return;
-    BookGrid->SetRowCount(1);
     if (rows.empty()) {
+        BookGrid->SetRowCount(1);
         for (int column = 0; column < 5; ++column) BookGrid->SetCell(column, 0, "");
         return;
     }
