@@ -58,16 +58,15 @@ int PrintJobs(const std::string& socketPath)
                 "STATUS");
     for (const QJsonValue& value : object["jobs"].toArray()) {
         QJsonObject job = value.toObject();
-        std::string line = job["line"].toString().toStdString();
-        if (line.empty())
-            line = "-";
-        std::string remote = job["remote_id"].toString().toStdString();
-        std::string status = job["error"].toString().toStdString();
-        if (status.empty())
-            status = job["status"].toString().toStdString();
+        QString line = job["line"].toString();
+        QString remote = job["remote_id"].toString();
+        QString status = job["error"].toString();
+        if (status.isEmpty())
+            status = job["status"].toString();
         std::printf("%-6s %-16s %-9s %5d  %-10s %-10s %s\n", job["id"].toString().toStdString().c_str(),
                     job["number"].toString().toStdString().c_str(), job["state"].toString().toStdString().c_str(),
-                    job["pages"].toInt(), line.c_str(), remote.empty() ? "-" : remote.c_str(), status.c_str());
+                    job["pages"].toInt(), line.isEmpty() ? "-" : line.toStdString().c_str(),
+                    remote.isEmpty() ? "-" : remote.toStdString().c_str(), status.toStdString().c_str());
     }
     return 0;
 }
