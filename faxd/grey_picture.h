@@ -19,8 +19,12 @@ struct TGreyPicture {
 };
 
 // The largest picture the readers decode: about a 600 dpi A3 scan. Bigger
-// declared sizes are refused before any pixel memory is taken.
-constexpr long long MaxPicturePixels = 72'000'000;
+// declared sizes are refused before any pixel memory is taken. (The fuzzing
+// build lowers the limit so that each input costs little.)
+#ifndef PELMOR_MAX_PICTURE_PIXELS
+#define PELMOR_MAX_PICTURE_PIXELS 72'000'000
+#endif
+constexpr long long MaxPicturePixels = PELMOR_MAX_PICTURE_PIXELS;
 constexpr long long MaxPictureSide = 32000;
 
 // Checks a declared size and makes room for the pixels; false with an error

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Fuzzes the fax service's readers (BMP, JPEG, PNG, TIFF, text) with clang's
+# libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer, each for a
+# bounded time: FUZZ_SECONDS per reader (default 60). Crashing inputs are kept
+# in build-fuzz/<reader>/ and make the script fail.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+install_deps
+seconds=${FUZZ_SECONDS:-60}
+out="$root/build-fuzz"
+mkdir -p "$out"
+faxd="$root/faxd"
+sources=(bmp_reader.cpp jpeg_reader.cpp png_reader.cpp tiff_picture_reader.cpp tiff_file.cpp grey_picture.cpp
+         picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp)
+flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$faxd"
+       -DPELMOR_MAX_PICTURE_PIXELS=4000000)
+libs=($(pkg-config --libs libtiff-4 libpng libjpeg))
+
+# Seeds: small pictures of every kind the readers take.
+seeds="$out/seeds"
+if [ ! -d "$seeds" ]; then
+  mkdir -p "$seeds"/{bmp,jpeg,png,tiff,text}
+  convert -size 23x17 gradient:red-blue "$seeds/colour.ppm"
+  convert "$seeds/colour.ppm" -type truecolor "BMP3:$seeds/bmp/24.bmp"
+  convert "$seeds/colour.ppm" -colors 16 -type palette "BMP3:$seeds/bmp/4.bmp"
+  convert "$seeds/colour.ppm" -colors 200 -type palette "BMP3:$seeds/bmp/8.bmp"
+  convert "$seeds/colour.ppm" -monochrome "BMP3:$seeds/bmp/1.bmp"
+  convert "$seeds/colour.ppm" -quality 80 "$seeds/jpeg/a.jpg"
+  convert "$seeds/colour.ppm" -colorspace gray -interlace plane "$seeds/jpeg/progressive.jpg"
+  convert "$seeds/colour.ppm" "$seeds/png/a.png"
+  convert "$seeds/colour.ppm" -alpha set -channel A -evaluate set 50% "$seeds/png/alpha.png"
+  convert "$seeds/colour.ppm" -monochrome "$seeds/png/mono.png"
+  convert "$seeds/colour.ppm" "$seeds/colour.ppm" -compress lzw "$seeds/tiff/two.tif"
+  convert "$seeds/colour.ppm" -monochrome -compress group4 "$seeds/tiff/g4.tif"
+  printf 'こんにちは、世界。\tタブ\fページ\r\n' > "$seeds/text/utf8.txt"
+  printf '\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\n' > "$seeds/text/sjis.txt"
+  printf '\xa4\xb3\xa4\xf3\xa4\xcb\xa4\xc1\xa4\xcf\n' > "$seeds/text/euc.txt"
+  printf '\xff\xfe\x53\x30\x93\x30' > "$seeds/text/utf16.txt"
+  rm "$seeds/colour.ppm"
+fi
+
+status=0
+number=1
+for reader in bmp jpeg png tiff text; do
+  binary="$out/fuzz_$reader"
+  clang++ "${flags[@]}" -DFUZZ_READER=$number "$root/tests/faxd/fuzz/reader_fuzzer.cpp" \
+    "${sources[@]/#/$faxd/}" "${libs[@]}" -o "$binary"
+  corpus="$out/$reader/corpus"
+  mkdir -p "$corpus"
+  echo "== fuzzing the $reader reader for $seconds s"
+  if ! (cd "$out/$reader" && "$binary" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "$seeds/$reader" 2>&1 | tail -n 12); then
+    status=1
+  fi
+  if ls "$out/$reader"/crash-* "$out/$reader"/leak-* "$out/$reader"/timeout-* >/dev/null 2>&1; then
+    echo "!! $reader: failing inputs kept in $out/$reader" >&2
+    status=1
+  fi
+  number=$((number + 1))
+done
+exit $status
