@@ -1,13 +1,16 @@
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "automation/register_servers.h"
 #include "platform/application.h"
 #include "platform/qt_platform.h"
 
-#include <QWidget>
-
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Pelmor"));
     InstallQtPlatform();
-    QWidget window;
-    window.resize(452, 383);
-    window.show();
+    RegisterBuiltInServers();
+    TForm1 form;
+    form.FormCreate(ResolveAppDir(QCoreApplication::applicationDirPath().toStdString()));
+    form.show();
     return app.exec();
 }

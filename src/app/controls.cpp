@@ -1,0 +1,29 @@
+#include "app/controls.h"
+
+#include <QHBoxLayout>
+#include <QMouseEvent>
+
+void TEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    emit DoubleClicked();
+}
+
+void TMemo::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    emit DoubleClicked();
+}
+
+TWrapButton::TWrapButton(const QString& caption, QWidget* parent)
+    : QPushButton(parent), CaptionLabel(new QLabel(caption, this)) {
+    CaptionLabel->setWordWrap(true);
+    CaptionLabel->setAlignment(Qt::AlignCenter);
+    CaptionLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAccessibleName(caption);
+}
+
+QString TWrapButton::Caption() const { return CaptionLabel->text(); }
+
+void TWrapButton::resizeEvent(QResizeEvent* event) {
+    QPushButton::resizeEvent(event);
+    CaptionLabel->setGeometry(rect().adjusted(2, 1, -2, -1));
+}

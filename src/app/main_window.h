@@ -1,0 +1,148 @@
+#pragma once
+
+#include "automation/variant.h"
+#include "twain/twain_host.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QFrame;
+class TEdit;
+class TMemo;
+class TStringGrid;
+class TWrapButton;
+
+// The main window: a borderless 452 × 383 window with the destination list,
+// the direct-entry field, the memo and the buttons; it becomes the drop screen
+// when a destination has been chosen. Handlers that belong to other subsystems
+// are defined in those subsystems' folders.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Start-up: paths, settings, book, drag limits. Run once after creation,
+    // with the folder the system keeps its files in (empty: none usable).
+    void FormCreate(const std::string& appDir);
+
+    // Main-window operations the other subsystems call.
+    void ShowMainControls(bool visible);
+    void SetDropScreen(bool on);
+    void ClearImages();
+    void CloseTwainManager();
+
+    // Settings file.
+    void LoadSettings();
+    void SaveSettings();
+
+    // Send flow.
+    void Btn2Click();
+    void SelectDestination(const std::string& name, const std::string& number);
+    void DispatchSendFile();
+    void SubmitSendFile();
+
+    // Destination list and entry dialog.
+    void StringGrid1Click(int column, int row);
+    void Btn3Click();
+
+    // Send history.
+    void Btn4Click();
+    void Timer1Timer();
+    void FinishSendTracking();
+    bool ConfirmAbandonTracking();
+    void OpenHistoryFolder(const std::string& name, const std::string& number);
+
+    // Pictures.
+    void Btn5Click();
+    void Btn6or7Click(QPushButton& button);
+    void CloseImagePanel();
+    bool LoadSourceImage(const std::string& path);
+    void HandleLoadedImage();
+    void ReportImageLoadFailed();
+
+    // Quit and the small buttons.
+    void Btn0Click();
+    void Btn1Click();
+    void Edit1DblClick();
+    void Memo1DblClick();
+
+    // The drop handler: takes the first of the dropped paths, in the drop's order.
+    void FilesDropped(const std::vector<std::string>& paths);
+
+    // Drag limits taken at start-up.
+    int MaxLeft = 0;
+    int MaxTop = 0;
+    int WideWindowMaxLeft = 0;
+    int NormalWindowWidth = 0;
+    int NormalPanelWidth = 0;
+    bool DragActive = false;
+    int OpenSourceIndex = -1;
+    bool TwainLoaded = false;
+
+    // The history watch.
+    TVariant HistoryFso;
+    TVariant HistoryFolderObject;
+    int64_t HistoryFolderSize = 0;
+
+    // Controls, named as the code refers to them.
+    QLabel* Label0;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    TEdit* Edit1;
+    TMemo* Memo1;
+    QPushButton* Btn0;
+    QPushButton* Btn1;
+    QPushButton* Btn2;
+    TWrapButton* Btn3;
+    TWrapButton* Btn4;
+    TWrapButton* Btn5;
+    TStringGrid* StringGrid1;
+    QListWidget* ListBox1;
+    QFrame* Panel1;
+    QWidget* YTBar0;
+    QLabel* Image0;
+    QLabel* Image1;
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2;
+    QRadioButton* RBtn1;
+    QRadioButton* RBtn2;
+    QRadioButton* RBtn3;
+    QTimer* Timer1;
+    TTwainHost Twain1;
+
+    // The texts drawn on the window surface; what is rubbed or covered goes.
+    const QImage& DrawnTexts() const { return DrawnLayer; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateImagePanel();
+    void ConnectHandlers();
+    void DrawText(int x, int y, const QString& text);
+    void EraseDrawn(const QRect& area);
+    void EraseAlong(const QPoint& from, const QPoint& to);
+
+    QImage DrawnLayer;
+    QPoint LastRubPoint;
+    bool Rubbing = false;
+};

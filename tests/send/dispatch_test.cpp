@@ -1,0 +1,121 @@
+#include "app/app_state.h"
+#include "main_window_fixture.h"
+
+#include <QTest>
+
+namespace {
+
+class Dispatch : public TMainWindowTest {
+protected:
+    // Drops a file on the drop screen of a chosen destination.
+    void Drop(const std::string& path) {
+        if (!Form) StartForm();
+        Form->SelectDestination("取引先", "0612345678");
+        Form->FilesDropped({path});
+    }
+    void ExpectBox(const std::string& text, const std::string& caption) {
+        ASSERT_GE(Boxes.Count(), 1u);
+        EXPECT_EQ(Boxes.Last().Text, text);
+        EXPECT_EQ(Boxes.Last().Caption, caption);
+        EXPECT_EQ(Boxes.Last().Buttons, mbOK);
+        EXPECT_TRUE(Fax.Jobs.empty());
+    }
+    std::string SentText() { return Fax.Jobs.empty() ? "<nothing sent>" : Fax.Jobs.back().BodyContent; }
+};
+
+const char* const SizeRefusal = "こんなサイズのファイルじゃ恐ろしくて処理する気になれない";
+
+} // namespace
+
+TEST_F(Dispatch, AFileWithoutExtensionIsRefused) {
+    Drop(Dir.WriteFile("README", "text"));
+    ExpectBox("それは無理だ", "NG");
+    EXPECT_TRUE(Form->StringGrid1->isVisible());
+}
+
+TEST_F(Dispatch, OtherTypesAreSubmittedUnchangedWithoutSizeCheck) {
+    for (const char* name : {"scan.tif", "doc.pdf", "x.RTF", "photo.jpe", "odd."}) {
+        Fax.Jobs.clear();
+        std::string path = Dir.WriteFile(name, "");  // even empty: no size check
+        Drop(path);
+        ASSERT_EQ(Fax.Jobs.size(), 1u) << name;
+        EXPECT_EQ(Fax.Jobs[0].Body, path);
+    }
+    EXPECT_EQ(Boxes.Count(), 0u);
+}
+
+TEST_F(Dispatch, TextFilesAreTrimmedAndSentThroughTheTemporaryText) {
+    Drop(Dir.WriteFile("memo.TXT", "\r\n  お世話になります。\r\n以上\r\n\r\n"));
+    ASSERT_EQ(Fax.Jobs.size(), 1u);
+    EXPECT_EQ(Fax.Jobs[0].Body, TempTextPath);
+    EXPECT_EQ(SentText(), "お世話になります。\r\n以上");
+    EXPECT_EQ(SendFilePath, TempTextPath);
+}
+
+TEST_F(Dispatch, ScriptsAreSentAsText) {
+    Drop(Dir.WriteFile("tool.vbs", "MsgBox \"hi\"\n"));
+    Drop(Dir.WriteFile("app.Js", "\talert(1);"));
+    ASSERT_EQ(Fax.Jobs.size(), 2u);
+    EXPECT_EQ(Fax.Jobs[0].BodyContent, "MsgBox \"hi\"");
+    EXPECT_EQ(Fax.Jobs[1].BodyContent, "alert(1);");
+}
+
+TEST_F(Dispatch, HtmlIsReducedToTheTextBetweenTags) {
+    Drop(Dir.WriteFile("page.HTML", "<html><body><p>A</p>\n<p>B&amp;C</p></body></html>"));
+    EXPECT_EQ(SentText(), "A</p>\n<p>B&C");
+}
+
+TEST_F(Dispatch, TheSizeLimitIs100000BytesInclusive) {
+    Drop(Dir.WriteFile("exact.txt", std::string(100000, 'a')));
+    ASSERT_EQ(Fax.Jobs.size(), 1u);
+    EXPECT_EQ(Fax.Jobs[0].BodyContent.size(), 100000u);
+    Fax.Jobs.clear();
+    Drop(Dir.WriteFile("over.txt", std::string(100001, 'a')));
+    ExpectBox(SizeRefusal, "悪いけど");
+    Boxes.Clear();
+    Drop(Dir.WriteFile("empty.txt", ""));
+    ExpectBox(SizeRefusal, "悪いけど");
+    Boxes.Clear();
+    Drop(Dir / "missing.txt");
+    ExpectBox(SizeRefusal, "悪いけど");
+}
+
+TEST_F(Dispatch, BlankTextIsReportedAndNothingIsSent) {
+    Drop(Dir.WriteFile("blank.txt", " \t\r\n \r\n"));
+    ExpectBox("そのファイルには文字なんか全然入っていない", "悪いけど");
+    Boxes.Clear();
+    Drop(Dir.WriteFile("tags.htm", "<html><body></body></html>"));
+    ExpectBox("そのファイルには文字なんか全然入っていない", "悪いけど");
+}
+
+TEST_F(Dispatch, DroppingTheTemporaryTextItselfIsRefusedBeforeAnythingIsDeleted) {
+    StartForm();
+    Dir.WriteFile("tmp0.txt", "earlier memo");
+    Drop(TempTextPath);
+    ExpectBox("そのファイルはダメ", "悪いけど");
+    EXPECT_EQ(ReadFileBytes(TempTextPath), "earlier memo");
+}
+
+TEST_F(Dispatch, ARefusedTextFileStillRemovesTheEarlierTemporaryText) {
+    StartForm();
+    Dir.WriteFile("tmp0.txt", "earlier memo");
+    Drop(Dir.WriteFile("over.txt", std::string(100001, 'a')));
+    EXPECT_FALSE(std::filesystem::exists(TempTextPath));
+}
+
+TEST_F(Dispatch, PicturesThatCannotBeLoadedAreReported) {
+    Drop(Dir.WriteFile("broken.JPG", "not a jpeg"));
+    ExpectBox("画像読込失敗", "残念");
+    EXPECT_TRUE(Form->StringGrid1->isVisible());
+}
+
+TEST_F(Dispatch, OfficeDocumentsThatCannotBeOpenedNameTheirApplication) {
+    TScopedServerOverride noWord("Word.Application", nullptr);
+    TScopedServerOverride noExcel("Excel.Application", nullptr);
+    Drop(Dir.WriteFile("letter.doc", "not really a document"));
+    ExpectBox("Wordが入っていないマシンなら失敗するのは当たり前だけど、\n入っているとしたらかなり珍しいエラー",
+              "テキスト変換処理失敗");
+    Drop(Dir.WriteFile("sheet.XLS", "not really a workbook"));
+    ExpectBox("Excelが入っていないマシンなら失敗するのは当たり前だけど、\n入っているとしたらかなり珍しいエラー",
+              "テキスト変換処理失敗");
+}

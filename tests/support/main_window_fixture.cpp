@@ -1,0 +1,23 @@
+#include "main_window_fixture.h"
+
+#include "automation/register_servers.h"
+
+TMainWindowTest::TMainWindowTest()
+    : NoSleep(SleepSeam, [this](uint32_t ms) { Sleeps.push_back(ms); }),
+      FixedWorkArea(WorkAreaSeam, [this] { return WorkArea; }),
+      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }) {
+    static bool registered = false;
+    if (!registered) {
+        RegisterBuiltInServers();
+        registered = true;
+    }
+}
+
+TMainWindowTest::~TMainWindowTest() { Form.reset(); }
+
+TForm1& TMainWindowTest::StartForm() {
+    Form = std::make_unique<TForm1>();
+    Form->FormCreate(Dir.Path().string());
+    Form->show();
+    return *Form;
+}

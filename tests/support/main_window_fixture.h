@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "message_box_recorder.h"
+#include "platform/system_info.h"
+#include "recording_fax_service.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+// A main window started in a fresh folder, with message boxes recorded,
+// pauses skipped, a known work area and a recording fax service.
+class TMainWindowTest : public ::testing::Test {
+protected:
+    TMainWindowTest();
+    ~TMainWindowTest() override;
+
+    // Creates and starts the window; a settings file may be written first.
+    TForm1& StartForm();
+
+    TTempDir Dir;
+    TMessageBoxRecorder Boxes;
+    TRecordingFaxService Fax;
+    std::vector<uint32_t> Sleeps;
+    TWorkArea WorkArea{0, 0, 1280, 1024};
+    std::unique_ptr<TForm1> Form;
+
+private:
+    TScopedSeam<void(uint32_t)> NoSleep;
+    TScopedSeam<TWorkArea()> FixedWorkArea;
+    TScopedSeam<std::string()> FixedComputerName;
+};
