@@ -53,7 +53,7 @@ TEST_F(HistoryWatch, AFolderThatStaysEqualOrShrinksNeverCompletes) {
 
 TEST_F(HistoryWatch, GrowthFilesTheNewestEntryUnderTheDestinationByCompletionTime) {
     TForm1& form = SendWithWatch();
-    Dir.WriteFile("sent/job-7.tif", "II*\0fax");
+    Dir.WriteFile("sent/job-7.tif", std::string("II*\0fax", 7));
     struct timeval later[2] = {{std::time(nullptr) + 10, 0}, {std::time(nullptr) + 10, 0}};
     utimes((Sent + "/job-7.tif").c_str(), later);
     form.Timer1Timer();

@@ -1,12 +1,21 @@
 #pragma once
 
+#include "app/controls.h"
 #include "app/main_window.h"
+#include "book/string_grid.h"
 #include "message_box_recorder.h"
 #include "platform/system_info.h"
 #include "recording_fax_service.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
 
 #include <memory>
 #include <vector>
