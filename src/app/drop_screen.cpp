@@ -106,10 +106,15 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent* event) {
+std::vector<std::string> TForm1::DroppedPaths(const QMimeData& data) {
     std::vector<std::string> paths;
-    for (const QUrl& url : event->mimeData()->urls())
+    for (const QUrl& url : data.urls())
         if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    return paths;
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths = DroppedPaths(*event->mimeData());
     if (paths.empty()) return;
     event->acceptProposedAction();
     FilesDropped(paths);

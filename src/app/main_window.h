@@ -16,6 +16,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QFrame;
+class QMimeData;
 class TEdit;
 class TMemo;
 class TStringGrid;
@@ -78,6 +79,8 @@ public:
 
     // The drop handler: takes the first of the dropped paths, in the drop's order.
     void FilesDropped(const std::vector<std::string>& paths);
+    // The local files of a drop, in the drop's order.
+    static std::vector<std::string> DroppedPaths(const QMimeData& data);
 
     // Drag limits taken at start-up.
     int MaxLeft = 0;

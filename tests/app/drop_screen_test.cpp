@@ -82,10 +82,12 @@ TEST_F(DropScreen, ADropOfSeveralFilesSendsOnlyTheFirstInTheDropsOrder) {
     std::string second = Dir.WriteFile("a-second.pdf", "%PDF-1.4 second");
     std::string third = Dir.WriteFile("c-third.pdf", "%PDF-1.4 third");
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)), QUrl::fromLocalFile(QString::fromStdString(second)),
+    data.setUrls({QUrl(QStringLiteral("https://example.invalid/remote.pdf")),
+                  QUrl::fromLocalFile(QString::fromStdString(first)), QUrl::fromLocalFile(QString::fromStdString(second)),
                   QUrl::fromLocalFile(QString::fromStdString(third))});
-    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &drop);
+    std::vector<std::string> paths = TForm1::DroppedPaths(data);
+    EXPECT_EQ(paths, (std::vector<std::string>{first, second, third}));
+    form.FilesDropped(paths);
 
     ASSERT_EQ(Fax.Jobs.size(), 1u);
     EXPECT_EQ(Fax.Jobs[0].Body, first);

@@ -62,7 +62,7 @@ TEST_F(Dispatch, ScriptsAreSentAsText) {
 
 TEST_F(Dispatch, HtmlIsReducedToTheTextBetweenTags) {
     Drop(Dir.WriteFile("page.HTML", "<html><body><p>A</p>\n<p>B&amp;C</p></body></html>"));
-    EXPECT_EQ(SentText(), "A</p>\n<p>B&C");
+    EXPECT_EQ(SentText(), "A\nB&C");
 }
 
 TEST_F(Dispatch, TheSizeLimitIs100000BytesInclusive) {

@@ -17,7 +17,7 @@ TEST_F(SendFlow, ATypedNumberWithAMemoIsSentAsTextAfterConfirmation) {
     QTest::mouseClick(form.Btn2, Qt::LeftButton);
 
     ASSERT_EQ(Boxes.Count(), 1u);
-    EXPECT_EQ(Boxes.Last().Text, "ファイルDragDropじゃなく、下のメモ書き(本日の会議は・・・)をそのまま送信していい?");
+    EXPECT_EQ(Boxes.Last().Text, "ファイルDragDropじゃなく、下のメモ書き(本日の会議・・・)をそのまま送信していい?");
     EXPECT_EQ(Boxes.Last().Caption, MemoCaption);
     EXPECT_EQ(Boxes.Last().Buttons, mbYesNo);
     ASSERT_EQ(Fax.Jobs.size(), 1u);

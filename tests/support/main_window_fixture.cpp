@@ -5,12 +5,14 @@
 TMainWindowTest::TMainWindowTest()
     : NoSleep(SleepSeam, [this](uint32_t ms) { Sleeps.push_back(ms); }),
       FixedWorkArea(WorkAreaSeam, [this] { return WorkArea; }),
-      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }) {
-    static bool registered = false;
-    if (!registered) {
+      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }) {}
+
+TMainWindowTest::TBuiltInServers::TBuiltInServers() {
+    static const bool registered = [] {
         RegisterBuiltInServers();
-        registered = true;
-    }
+        return true;
+    }();
+    (void)registered;
 }
 
 TMainWindowTest::~TMainWindowTest() { Form.reset(); }

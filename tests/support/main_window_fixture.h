@@ -30,6 +30,10 @@ protected:
     // Creates and starts the window; a settings file may be written first.
     TForm1& StartForm();
 
+    // The built-in servers are registered before any test override is made.
+    struct TBuiltInServers {
+        TBuiltInServers();
+    } Servers;
     TTempDir Dir;
     TMessageBoxRecorder Boxes;
     TRecordingFaxService Fax;
