@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -31,8 +32,15 @@ void OnStopSignal(int)
 
 int RenderMain(int argc, char** argv)
 {
-    // The renderer dies with the service that started it.
+    // The renderer dies with the service that started it, and a file that
+    // makes a decoder run away costs bounded time and memory.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    rlimit cpu{RenderTimeLimitSeconds, RenderTimeLimitSeconds + 5};
+    setrlimit(RLIMIT_CPU, &cpu);
+#ifndef __SANITIZE_ADDRESS__
+    rlimit memory{4UL << 30, 4UL << 30};
+    setrlimit(RLIMIT_AS, &memory);
+#endif
     if (argc != 5) {
         std::printf("error bad render arguments\n");
         return 2;
