@@ -305,6 +305,10 @@ bool TJobStore::FileSent(TFaxJob& job, std::string& error)
     std::string target = SentItemsDir() + "/" + job.Id + ".tif";
     std::error_code ec;
     if (fs::exists(FaxPath(job.Id), ec)) {
+        // Stamped with the time of filing, so that the newest entry of Sent
+        // Items is the fax completed last, also when a line completes jobs
+        // in another order than they were rendered.
+        utimensat(AT_FDCWD, FaxPath(job.Id).c_str(), nullptr, 0);
         if (!RenameDurably(FaxPath(job.Id), target)) {
             error = "cannot move the fax to SentItems";
             return false;

@@ -13,7 +13,7 @@ faxd="$root/faxd"
 sources=(bmp_reader.cpp jpeg_reader.cpp png_reader.cpp tiff_picture_reader.cpp tiff_file.cpp grey_picture.cpp
          picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp)
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$faxd"
-       -DPELMOR_MAX_PICTURE_PIXELS=4000000)
+       -DPELMOR_MAX_PICTURE_PIXELS=1000000)
 libs=($(pkg-config --libs libtiff-4 libpng libjpeg))
 
 # Seeds: small pictures of every kind the readers take.

@@ -132,7 +132,15 @@ TEST_F(ServiceTest, AcceptedMemoIsSentOnTheSimulatedLineAndFiledInSentItems)
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_TRUE(sent == received);
         EXPECT_GT(sent[0].CountBlack(), 1000);
+        // libtiff's own tools read it.
+        std::string tiff = Dir / ("data/SentItems/" + id + ".tif");
+        EXPECT_EQ(std::system(("tiffinfo -D " + tiff + " > /dev/null 2>&1").c_str()), 0);
+        EXPECT_EQ(std::system(("tiff2pdf -o " + (Dir / "check.pdf") + " " + tiff + " 2>/dev/null").c_str()), 0);
+        EXPECT_GT(fs::file_size(Dir / "check.pdf"), 1000u);
     }
+    // Filed in order: the later job's fax is the newer entry.
+    EXPECT_LE(fs::last_write_time(Dir / ("data/SentItems/" + ids[0].toString().toStdString() + ".tif")),
+              fs::last_write_time(Dir / ("data/SentItems/" + ids[1].toString().toStdString() + ".tif")));
     EXPECT_EQ(jobs[0]["number"].toString(), "0312345678");
     EXPECT_EQ(jobs[1]["number"].toString(), "0001");
 
