@@ -6,6 +6,7 @@
 #include "book/book_grid.h"
 #include "book/destination_book.h"
 #include "book/string_grid.h"
+#include "image/bitmap.h"
 #include "send/history_windows.h"
 #include "platform/busy_cursor.h"
 #include "platform/system_info.h"
@@ -89,6 +90,7 @@ void TForm1::ClearImages() {
     for (QLabel* holder : {Image0, Image1}) {
         if (!holder->pixmap().isNull()) holder->setPixmap(QPixmap());
     }
+    SourcePicture.reset();
 }
 
 void TForm1::CloseTwainManager() {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class QCheckBox;
@@ -21,6 +22,7 @@ class TEdit;
 class TMemo;
 class TStringGrid;
 class TWrapButton;
+class TBitmap;
 
 // The main window: a borderless 452 × 383 window with the destination list,
 // the direct-entry field, the memo and the buttons; it becomes the drop screen
@@ -69,7 +71,11 @@ public:
     void CloseImagePanel();
     bool LoadSourceImage(const std::string& path);
     void HandleLoadedImage();
+    bool FitAndSaveImage(const TBitmap& bitmap, int depth);
+    int SelectedPixelFormat() const;
     void ReportImageLoadFailed();
+    void ReportImageProcessFailed();
+    void ReportNoPicture();
 
     // Quit and the small buttons.
     void Btn0Click();
@@ -91,6 +97,9 @@ public:
     bool DragActive = false;
     int OpenSourceIndex = -1;
     bool TwainLoaded = false;
+
+    // The source picture Image0 stands for; empty when none is held.
+    std::unique_ptr<TBitmap> SourcePicture;
 
     // The history watch.
     TVariant HistoryFso;

@@ -23,6 +23,37 @@ protected:
     std::string SentText() { return Fax.Jobs.empty() ? "<nothing sent>" : Fax.Jobs.back().BodyContent; }
 };
 
+// A 24-bit bottom-up BMP of width × height whose pixel (x, y) has colour(x, y) = 0xRRGGBB.
+template <class F>
+std::string MakeBmp(int width, int height, F colour) {
+    int rowBytes = (width * 3 + 3) / 4 * 4;
+    uint32_t fileSize = 54 + uint32_t(rowBytes) * uint32_t(height);
+    std::string b(54, '\0');
+    auto put32 = [&b](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, fileSize);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(width));
+    put32(22, uint32_t(height));
+    b[26] = 1;
+    b[28] = 24;
+    for (int y = height - 1; y >= 0; --y) {
+        std::string row(size_t(rowBytes), '\0');
+        for (int x = 0; x < width; ++x) {
+            uint32_t c = colour(x, y);
+            row[size_t(x) * 3] = char(c & 0xFF);
+            row[size_t(x) * 3 + 1] = char((c >> 8) & 0xFF);
+            row[size_t(x) * 3 + 2] = char((c >> 16) & 0xFF);
+        }
+        b += row;
+    }
+    return b;
+}
+
 const char* const SizeRefusal = "こんなサイズのファイルじゃ恐ろしくて処理する気になれない";
 
 } // namespace
@@ -101,6 +132,34 @@ TEST_F(Dispatch, ARefusedTextFileStillRemovesTheEarlierTemporaryText) {
     Dir.WriteFile("tmp0.txt", "earlier memo");
     Drop(Dir.WriteFile("over.txt", std::string(100001, 'a')));
     EXPECT_FALSE(std::filesystem::exists(TempTextPath));
+}
+
+TEST_F(Dispatch, APictureIsFittedSavedAsTheTemporaryBitmapAndSent) {
+    StartForm();
+    Form->CheckBox2->setChecked(false);
+    // Red on yellow: exactly two colours, sent black and white at one bit.
+    Drop(Dir.WriteFile("sign.BMP", MakeBmp(40, 30, [](int x, int) { return x < 20 ? 0xFF0000u : 0xFFFF00u; })));
+    ASSERT_EQ(Fax.Jobs.size(), 1u);
+    EXPECT_EQ(Fax.Jobs[0].Body, TempImagePath);
+    EXPECT_EQ(SendFilePath, TempImagePath);
+    const std::string& bmp = Fax.Jobs[0].BodyContent;
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(uint8_t(bmp[28]), 1);  // bits per pixel
+    EXPECT_EQ(Boxes.Count(), 0u);
+    EXPECT_TRUE(Form->SourcePicture == nullptr);  // the holders are emptied once the send starts
+}
+
+TEST_F(Dispatch, ABlankPictureIsReportedAndNothingIsSent) {
+    StartForm();
+    Form->CheckBox2->setChecked(false);
+    Drop(Dir.WriteFile("blank.bmp", MakeBmp(10, 10, [](int, int) { return 0xFFFFFFu; })));
+    ASSERT_EQ(Boxes.Count(), 2u);
+    EXPECT_EQ(Boxes.Shown()[0].Text, "絵と呼べそうなものがまったく入っていないんじゃないかという気がする");
+    EXPECT_EQ(Boxes.Shown()[0].Caption, "NG");
+    EXPECT_EQ(Boxes.Shown()[1].Text, "画像処理失敗");
+    EXPECT_TRUE(Fax.Jobs.empty());
+    EXPECT_TRUE(Form->StringGrid1->isVisible());
 }
 
 TEST_F(Dispatch, PicturesThatCannotBeLoadedAreReported) {
