@@ -15,8 +15,16 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(1, 5, parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setStyleSheet(QStringLiteral("QTableWidget { background-color: #000080; color: white; gridline-color: #c0c0c0; }"));
+    // A cell shows as much of its text as fits, from a small left margin, and
+    // cuts the rest off rather than putting an ellipsis in its place.
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
+    setStyleSheet(QStringLiteral("QTableWidget { background-color: #000080; color: white; gridline-color: #c0c0c0; }"
+                                 "QTableWidget::item { padding: 0px 0px 0px 2px; }"));
+    // A fax number is ten half-width digits and must show whole in its 77
+    // pixels: after the window's own face, a Gothic whose digits are half an em.
     QFont cellFont = font();
+    cellFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAGothic")});
     cellFont.setPixelSize(13);
     setFont(cellFont);
 }

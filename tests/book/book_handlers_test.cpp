@@ -152,3 +152,11 @@ TEST_F(BookHandlers, WithoutAnyWayToMakeABookTheFailureScreenShows) {
     EXPECT_FALSE(form.StringGrid1->isVisible());
     EXPECT_TRUE(form.Btn0->isVisible());
 }
+
+TEST_F(BookHandlers, AFaxNumberShowsWholeInItsColumn) {
+    TForm1& form = StartForm();
+    QFontMetrics metrics(form.StringGrid1->font());
+    EXPECT_EQ(form.StringGrid1->font().pixelSize(), 13);
+    EXPECT_LE(metrics.horizontalAdvance(QStringLiteral("0000000000")) + 2, form.StringGrid1->columnWidth(3));
+    EXPECT_EQ(form.StringGrid1->textElideMode(), Qt::ElideNone);
+}
