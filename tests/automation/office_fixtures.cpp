@@ -43,7 +43,8 @@ std::vector<std::string> ConvertWithOffice(const std::vector<std::string>& sourc
         office.WaitExit(std::chrono::steady_clock::now() + std::chrono::minutes(2));
         if (!IsOfficeRestartRequest(office.Finish())) break;
     }
-    std::string extension = "." + format.substr(0, format.find(':'));
+    std::string extension(".");
+    extension += format.substr(0, format.find(':'));
     std::vector<std::string> written;
     for (const std::string& source : sources) {
         std::filesystem::path result = std::filesystem::path(source).replace_extension(extension);

@@ -112,16 +112,30 @@ TResidentOffice* TOfficeConverter::ResidentOffice() {
     auto now = std::chrono::steady_clock::now();
     if (now < ResidentRetryAt) return nullptr;
     if (!Resident) {
-        std::string profile = Folder.Subfolder("resident-profile");
+        std::string profile = ProfileFolder();
         if (profile.empty()) return nullptr;
         Resident = std::make_unique<TResidentOffice>(TResidentOffice::TSettings {
             Settings.Interpreter, FindOfficeProgram(Settings.Program), profile, Settings.TimeLimit,
             Settings.IdleLimit});
     }
-    if (Resident->Start()) return Resident.get();
+    switch (Resident->Start()) {
+    case TResidentOffice::rsStarted:
+        return Resident.get();
+    case TResidentOffice::rsOfficeFailed:
+        // A kept profile that LibreOffice cannot start with is made anew.
+        Profile.Reset();
+        break;
+    case TResidentOffice::rsNoBridge:
+        break;
+    }
     // Most often python3-uno is missing; try again after a while only.
     ResidentRetryAt = std::chrono::steady_clock::now() + Settings.IdleLimit;
     return nullptr;
+}
+
+std::string TOfficeConverter::ProfileFolder() {
+    if (!Settings.ProfileRoot.empty() && Profile.Claim(Settings.ProfileRoot)) return Profile.Path();
+    return Folder.Subfolder("profile");
 }
 
 bool TOfficeConverter::OpenResident(TOfficeDocument& document) {
@@ -147,7 +161,7 @@ bool TOfficeConverter::OpenResident(TOfficeDocument& document) {
 
 void TOfficeConverter::ConvertOnce(TOfficeDocument& document) {
     std::string office = FindOfficeProgram(Settings.Program);
-    std::string profile = Folder.Subfolder("profile");
+    std::string profile = ProfileFolder();
     std::string output = document.Folder + "/once";
     std::string format = document.DocumentKind == okWriter ? std::string("txt:") + TextFilter + ":" + TextOptions
                                                            : std::string("csv:") + CsvFilter + ":" + CsvOptions;
@@ -162,7 +176,12 @@ void TOfficeConverter::ConvertOnce(TOfficeDocument& document) {
                          false))
             throw TAutomationError("cannot start LibreOffice");
         if (!child.WaitExit(deadline)) throw TAutomationError(LimitText(Settings.TimeLimit));
-        if (!IsOfficeRestartRequest(child.Finish())) break;
+        int exitCode = child.Finish();
+        if (IsOfficeRestartRequest(exitCode)) continue;
+        // LibreOffice ends with 0 even when it cannot load a document; any
+        // other end is its own failure, perhaps the kept profile's.
+        if (exitCode != 0) Profile.Reset();
+        break;
     }
     std::string converted =
         output + "/" + std::filesystem::path(document.Source).stem().string() + "." + OutputExtension(document.DocumentKind);
@@ -222,12 +241,17 @@ void TOfficeConverter::CloseDocument(TOfficeDocument& document) {
 void TOfficeConverter::Shutdown() {
     Resident.reset();
     ResidentRetryAt = {};
+    Profile.Release();
     Folder.Remove();
 }
 
 bool TOfficeConverter::ResidentRunning() const { return Resident && Resident->Running(); }
 
 std::shared_ptr<TOfficeConverter> DefaultOfficeConverter() {
-    static const std::shared_ptr<TOfficeConverter> converter = std::make_shared<TOfficeConverter>();
+    static const std::shared_ptr<TOfficeConverter> converter = [] {
+        TOfficeOptions options;
+        options.ProfileRoot = DefaultProfileRoot();
+        return std::make_shared<TOfficeConverter>(options);
+    }();
     return converter;
 }

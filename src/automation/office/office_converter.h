@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/office/office_options.h"
+#include "automation/office/office_profile.h"
 #include "automation/office/private_folder.h"
 
 #include <chrono>
@@ -80,13 +81,16 @@ private:
     std::string RawText(TOfficeDocument& document);
     void CloseDocument(TOfficeDocument& document);
     TResidentOffice* ResidentOffice();
+    std::string ProfileFolder();
 
     TOfficeOptions Settings;
     TPrivateFolder Folder;
+    TProfileSlot Profile;
     std::unique_ptr<TResidentOffice> Resident;
     std::chrono::steady_clock::time_point ResidentRetryAt {};
     unsigned NextDocument = 0;
 };
 
-// The converter the registered Word.Application and Excel.Application use.
+// The converter the registered Word.Application and Excel.Application use:
+// default settings, the profile kept under DefaultProfileRoot().
 std::shared_ptr<TOfficeConverter> DefaultOfficeConverter();

@@ -20,4 +20,7 @@ struct TOfficeOptions {
     // Where the private folder (profiles, working copies) is made; empty means
     // $XDG_RUNTIME_DIR, else the system's temporary folder.
     std::string FolderRoot;
+    // Where LibreOffice's profile is kept between runs (TProfileSlot); empty
+    // means a new profile in the private folder each time.
+    std::string ProfileRoot;
 };

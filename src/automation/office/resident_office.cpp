@@ -29,8 +29,8 @@ std::string JsonString(const std::string& text) {
     return json + "\"";
 }
 
-bool TResidentOffice::Start() {
-    if (Bridge.Running()) return true;
+TResidentOffice::TStart TResidentOffice::Start() {
+    if (Bridge.Running()) return rsStarted;
     Bridge.Finish();
     ++Starts;
     std::string pipeName = "pelmor-office-" + std::to_string(getpid()) + "-" + std::to_string(Starts);
@@ -38,11 +38,12 @@ bool TResidentOffice::Start() {
     if (!Bridge.Start({Settings.Interpreter, "-I", "-c", UnoBridgeScript, Settings.Office,
                        FileUrlOf(Settings.ProfileFolder), pipeName, std::to_string(idleSeconds)},
                       true))
-        return false;
+        return rsNoBridge;
     std::string line;
-    if (Bridge.ReadLine(line, After(Settings.TimeLimit)) == TChildProcess::rrLine && line == "READY") return true;
+    TChildProcess::TReadResult result = Bridge.ReadLine(line, After(Settings.TimeLimit));
+    if (result == TChildProcess::rrLine && line == "READY") return rsStarted;
     Bridge.Finish();
-    return false;
+    return result == TChildProcess::rrClosed ? rsNoBridge : rsOfficeFailed;
 }
 
 void TResidentOffice::Stop() {

@@ -22,9 +22,11 @@ public:
     explicit TResidentOffice(TSettings settings) : Settings(std::move(settings)) {}
     ~TResidentOffice() { Stop(); }
 
-    // Starts the bridge and LibreOffice unless they are running; false when
-    // they do not come up within the time limit.
-    bool Start();
+    // Starts the bridge and LibreOffice unless they are running.
+    enum TStart { rsStarted, rsNoBridge, rsOfficeFailed };
+    // rsNoBridge: the bridge ended without a word (no python3-uno, say);
+    // rsOfficeFailed: LibreOffice did not come up within the time limit.
+    TStart Start();
     bool Running() const { return Bridge.Running(); }
     // Ends LibreOffice and the bridge, politely first.
     void Stop();
