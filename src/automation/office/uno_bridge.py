@@ -15,6 +15,7 @@
 # IDLE_SECONDS without a request, or when its parent dies.
 
 import ctypes
+import importlib.util
 import json
 import os
 import select
@@ -23,9 +24,8 @@ import subprocess
 import sys
 import time
 
-import uno
-from com.sun.star.beans import PropertyValue
-from com.sun.star.connection import NoConnectException
+# uno is imported once LibreOffice is on its way (see start_office).
+uno = None
 
 RESTART_EXIT_CODE = 81
 KIND_SERVICES = {
@@ -42,6 +42,7 @@ def reply(text):
 
 
 def prop(name, value):
+    from com.sun.star.beans import PropertyValue
     p = PropertyValue()
     p.Name = name
     p.Value = value
@@ -62,8 +63,7 @@ def die_with_parent(parent):
 
 def start_office(program, profile_url, pipe_name):
     """Starts LibreOffice and returns (process, desktop); (process, None) on failure."""
-    local = uno.getComponentContext()
-    resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
+    global uno
     url = "uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe_name
     office = None
     # A new profile makes LibreOffice ask to be started again once.
@@ -73,13 +73,18 @@ def start_office(program, profile_url, pipe_name):
              "--norestore", "--nolockcheck", "--nodefault", "--accept=pipe,name=%s;urp;" % pipe_name],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=die_with_parent(os.getpid()))
+        if uno is None:
+            import uno  # while LibreOffice starts
+        from com.sun.star.connection import NoConnectException
+        local = uno.getComponentContext()
+        resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
         while office.poll() is None:
             try:
                 context = resolver.resolve(url)
                 desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
                 return office, desktop
             except NoConnectException:
-                time.sleep(0.05)
+                time.sleep(0.02)
         if office.returncode != RESTART_EXIT_CODE:
             break
     return office, None
@@ -153,6 +158,8 @@ def serve(office, desktop, idle_seconds):
 
 def main():
     program, profile_url, pipe_name, idle = sys.argv[1:5]
+    if importlib.util.find_spec("uno") is None:
+        sys.exit(1)  # no python3-uno: say nothing, the caller does without
     office, desktop = None, None
     try:
         office, desktop = start_office(program, profile_url, pipe_name)
