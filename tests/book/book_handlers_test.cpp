@@ -22,6 +22,13 @@ void ClickCell(TStringGrid* grid, int column, int row) {
 
 void DeleteLater() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
+bool HasInk(const QImage& layer, const QRect& area) {
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qAlpha(layer.pixel(x, y)) != 0) return true;
+    return false;
+}
+
 } // namespace
 
 TEST_F(BookHandlers, FirstStartCreatesTheBookAndTheEmptyRowDoesNothing) {
@@ -108,6 +115,8 @@ TEST_F(BookHandlers, ANameCellWithAnEmptyMemoGoesToTheDropScreenForThatDestinati
     EXPECT_FALSE(form.StringGrid1->isVisible());
     EXPECT_EQ(form.Btn0->text(), QStringLiteral("Cancel"));
     EXPECT_TRUE(form.acceptDrops());
+    EXPECT_TRUE(HasInk(form.DrawnTexts(), QRect(110, 70, 60, 14)));   // the name
+    EXPECT_TRUE(HasInk(form.DrawnTexts(), QRect(110, 100, 60, 14)));  // the number
     EXPECT_EQ(Boxes.Count(), 0u);
 }
 
