@@ -25,7 +25,9 @@ TSeam<bool(TOsVersionInfo&)> VersionSeam([](TOsVersionInfo& info) {
     unsigned minor = 0;
     if (std::sscanf(name.release, "%u.%u", &major, &minor) < 1) return false;
     info.MajorVersion = major;
-    info.MinorVersion = minor;
+    // The record never reads 5.0 here: that number selects the legacy fax
+    // objects, which this platform keeps for tests only.
+    info.MinorVersion = (major == 5 && minor == 0) ? 1 : minor;
     return true;
 });
 
