@@ -1,5 +1,6 @@
 #include "fax_line.h"
 
+#include "hylafax_line.h"
 #include "simulated_line.h"
 
 #include <vector>
@@ -18,6 +19,7 @@ const std::vector<TLineEntry>& LineTable()
 {
     static const std::vector<TLineEntry> table = {
         {"simulated", &MakeSimulatedLine},
+        {"hylafax", &MakeHylafaxLine},
     };
     return table;
 }

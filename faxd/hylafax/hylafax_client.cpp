@@ -122,6 +122,8 @@ THylafaxSubmitResult THylafaxClient::Submit(const THylafaxJobRequest& request,
         !step("JPARM MAXTRIES " + std::to_string(request.MaxTries < 1 ? 1 : request.MaxTries), 213) ||
         !step("JPARM DIALSTRING \"" + request.Number + "\"", 213) ||
         !step("JPARM VRES 196", 213) ||
+        !step("JPARM PAGEWIDTH 210", 213) ||
+        !step("JPARM PAGELENGTH 297", 213) ||
         !step("JPARM PAGECHOP \"none\"", 213) ||
         !step("JPARM NOTIFY \"none\"", 213)) {
         return result;

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "fax_line.h"
+#include "hylafax/hylafax_client.h"
+
+#include <chrono>
+#include <map>
+
+// What the HylaFAX line does beyond the server's own settings.
+struct THylafaxLinePolicy {
+    int RetryLimit = 8;                                  // hand-over attempts while the server is unreachable
+    std::chrono::milliseconds RetryDelay{30000};         // wait after the first failed attempt, doubled after each
+    std::chrono::milliseconds MaxRetryDelay{600000};     // longest wait between attempts
+    std::chrono::milliseconds PollInterval{5000};        // between two looks at a handed-over job
+};
+
+// The line "hylafax": hands each fax to a HylaFAX server over its client
+// protocol and follows the job there until the server reports it DONE (the
+// fax left) or FAILED (with the server's words). The server's job id is kept
+// in <WorkDir>/<job id>.hylafax before the job is submitted, so that a
+// service killed in the middle finds the job again instead of sending twice.
+class THylafaxLine : public TFaxLine {
+public:
+    THylafaxLine(THylafaxSettings settings, THylafaxLinePolicy policy);
+
+    std::string Name() const override { return "hylafax"; }
+    bool Simulated() const override { return false; }
+    TLineStatus Send(const TLineJob& job) override;
+    TLineStatus Poll(const TLineJob& job) override;
+    TLineStatus Recover(const TLineJob& job) override;
+    std::chrono::milliseconds PollInterval() const override { return Policy.PollInterval; }
+
+private:
+    struct TRetry {
+        int Attempts = 0;
+        std::chrono::steady_clock::time_point NotBefore;
+        std::string WaitText;
+    };
+    TLineStatus RetryLater(const TLineJob& job, const std::string& error);
+    static std::string RemoteIdPath(const TLineJob& job);
+    void Forget(const TLineJob& job);
+
+    THylafaxClient Client;
+    THylafaxSettings Settings;
+    THylafaxLinePolicy Policy;
+    std::map<std::string, TRetry> Retries;  // by the service's job id
+};
+
+// The factory registered under "hylafax". Options: host, port, user, modem,
+// timeout (seconds), retry-limit, retry-delay (seconds), poll-interval (seconds).
+std::unique_ptr<TFaxLine> MakeHylafaxLine(const TLineOptions& options, std::string& error);

@@ -1,0 +1,189 @@
+// The HylaFAX line on its own: options, retries, and how it reads the
+// server's view of a job (scripted server, so every state can be shown).
+#include "fake_hfaxd.h"
+#include "private_hylafax.h"
+
+#include "hylafax_line.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+struct HylafaxLine : testing::Test {
+    TTempDir Temp;
+    TLineJob Job = MakeJob();
+
+    TLineJob MakeJob() {
+        TLineJob job;
+        job.Id = "7";
+        job.Number = "0312345678";
+        job.TiffPath = Temp.WriteFile("spool/7.tif", std::string("II*\0", 4) + std::string(3000, 'x'));
+        job.Pages = 1;
+        job.WorkDir = (Temp.Path() / "spool").string();
+        return job;
+    }
+    std::string RemoteIdFile() const { return Job.WorkDir + "/7.hylafax"; }
+
+    static THylafaxSettings SettingsFor(int port) {
+        THylafaxSettings settings;
+        settings.Host = "127.0.0.1";
+        settings.Port = port;
+        settings.User = "office";
+        settings.TimeoutMs = 300;
+        return settings;
+    }
+    static THylafaxLinePolicy QuickPolicy() {
+        THylafaxLinePolicy policy;
+        policy.RetryLimit = 3;
+        policy.RetryDelay = std::chrono::milliseconds(40);
+        policy.PollInterval = std::chrono::milliseconds(10);
+        return policy;
+    }
+};
+
+void ScriptJob(TFakeHfaxd& server, const std::string& state, const std::string& status, const std::string& pages) {
+    server.On("USER", "230 ok.\r\n");
+    server.On("JOB 12", "200 Current job: jobid: 12 groupid: 12.\r\n");
+    server.On("JPARM STATE", "213 " + state + "\r\n");
+    server.On("JPARM STATUS", "213 " + status + "\r\n");
+    server.On("JPARM STATUSCODE", "213 000\r\n");
+    server.On("JPARM NPAGES", "213 " + pages + "\r\n");
+}
+
+}  // namespace
+
+TEST_F(HylafaxLine, FactoryTakesItsOptionsAndRefusesOthers) {
+    std::string error;
+    auto line = MakeHylafaxLine({{"host", "fax.office"}, {"port", "4559"}, {"user", "tanaka"}, {"modem", "ttyS0"},
+                                 {"timeout", "10"}, {"retry-limit", "4"}, {"retry-delay", "2"}, {"poll-interval", "3"}},
+                                error);
+    ASSERT_TRUE(line) << error;
+    EXPECT_EQ(line->Name(), "hylafax");
+    EXPECT_FALSE(line->Simulated());
+    EXPECT_EQ(line->PollInterval(), std::chrono::seconds(3));
+    EXPECT_TRUE(MakeHylafaxLine({}, error)) << "every option has a default";
+
+    for (TLineOptions bad : std::vector<TLineOptions>{{{"port", "0"}}, {{"port", "70000"}}, {{"port", "45x"}},
+                                                      {{"modem", "tty\"0"}}, {{"user", "a b"}}, {{"retry-limit", "0"}},
+                                                      {{"speed", "fast"}}, {{"host", ""}}}) {
+        error.clear();
+        EXPECT_FALSE(MakeHylafaxLine(bad, error)) << bad.begin()->first << "=" << bad.begin()->second;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST_F(HylafaxLine, RetriesAnUnreachableServerWithBackOffThenFails) {
+    THylafaxLine line(SettingsFor(FindFreePort(false)), QuickPolicy());
+
+    TLineStatus first = line.Send(Job);
+    EXPECT_EQ(first.State, lsPending);
+    EXPECT_NE(first.Text.find("attempt 1 of 3"), std::string::npos) << first.Text;
+    // Before the back-off has passed the line does not try again.
+    TLineStatus early = line.Send(Job);
+    EXPECT_EQ(early.State, lsPending);
+    EXPECT_NE(early.Text.find("attempt 1 of 3"), std::string::npos) << early.Text;
+
+    TLineStatus status = first;
+    for (int i = 0; i < 200 && status.State == lsPending; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        status = line.Send(Job);
+    }
+    ASSERT_EQ(status.State, lsFailed);
+    EXPECT_NE(status.Text.find("unreachable after 3 attempts"), std::string::npos) << status.Text;
+    EXPECT_NE(status.Text.find("cannot connect"), std::string::npos) << status.Text;
+    EXPECT_FALSE(std::filesystem::exists(RemoteIdFile()));
+}
+
+TEST_F(HylafaxLine, KeepsTheRemoteIdBeforeSubmittingAndFollowsAnUnansweredSubmission) {
+    TFakeHfaxd server;
+    server.On("USER", "230 ok.\r\n");
+    server.On("FORM", "200 ok.\r\n");
+    server.On("TYPE", "200 ok.\r\n");
+    server.On("JNEW", "200 New job created: jobid: 12 groupid: 12.\r\n");
+    server.On("JPARM", "213 set.\r\n");
+    server.On("JPARM DOCUMENT /tmp/doc7.tif", "200 Added.\r\n");
+    server.On("JSUBM", "");  // the answer is lost
+    server.On("JOB 12", "200 Current job: jobid: 12 groupid: 12.\r\n");
+    THylafaxLine line(SettingsFor(server.Port()), QuickPolicy());
+
+    TLineStatus status = line.Send(Job);
+    EXPECT_EQ(status.State, lsRunning) << status.Text;
+    EXPECT_EQ(status.RemoteId, "12");
+    EXPECT_EQ(ReadFileBytes(RemoteIdFile()), "12\n");
+
+    // A restarted service finds the job through the kept id.
+    TLineStatus recovered = line.Recover(Job);
+    EXPECT_EQ(recovered.State, lsRunning);
+    EXPECT_EQ(recovered.RemoteId, "12");
+}
+
+TEST_F(HylafaxLine, RecoversOnlyJobsTheServerHas) {
+    TFakeHfaxd server;
+    server.On("USER", "230 ok.\r\n");
+    server.On("JOB 12", "500 Cannot set job 12; job does not exist (No such file or directory).\r\n");
+    THylafaxLine line(SettingsFor(server.Port()), QuickPolicy());
+
+    EXPECT_EQ(line.Recover(Job).State, lsPending) << "no id kept: never handed over";
+    Temp.WriteFile("spool/7.hylafax", "12\n");
+    EXPECT_EQ(line.Recover(Job).State, lsPending) << "created but never submitted: send it";
+    EXPECT_FALSE(std::filesystem::exists(RemoteIdFile()));
+}
+
+TEST_F(HylafaxLine, ReadsTheServersVerdict) {
+    Job.RemoteId = "12";
+    {
+        TFakeHfaxd server;
+        ScriptJob(server, "SLEEPING", "Busy signal detected", "0");
+        TLineStatus status = THylafaxLine(SettingsFor(server.Port()), QuickPolicy()).Poll(Job);
+        EXPECT_EQ(status.State, lsRunning);
+        EXPECT_EQ(status.Text, "SLEEPING: Busy signal detected");
+    }
+    {
+        TFakeHfaxd server;
+        ScriptJob(server, "DONE", "", "2");
+        TLineStatus status = THylafaxLine(SettingsFor(server.Port()), QuickPolicy()).Poll(Job);
+        EXPECT_EQ(status.State, lsDone);
+        EXPECT_EQ(status.Pages, 2);
+    }
+    {
+        TFakeHfaxd server;
+        ScriptJob(server, "FAILED", "Job aborted by request", "0");
+        TLineStatus status = THylafaxLine(SettingsFor(server.Port()), QuickPolicy()).Poll(Job);
+        EXPECT_EQ(status.State, lsFailed);
+        EXPECT_EQ(status.Text, "Job aborted by request");
+    }
+    {
+        TFakeHfaxd server;
+        server.On("USER", "230 ok.\r\n");
+        server.On("JOB 12", "500 Cannot set job 12; job does not exist (No such file or directory).\r\n");
+        TLineStatus status = THylafaxLine(SettingsFor(server.Port()), QuickPolicy()).Poll(Job);
+        EXPECT_EQ(status.State, lsFailed) << "a job removed on the server is never taken as sent";
+        EXPECT_NE(status.Text.find("removed on the server"), std::string::npos) << status.Text;
+    }
+    {
+        TLineStatus status = THylafaxLine(SettingsFor(FindFreePort(false)), QuickPolicy()).Poll(Job);
+        EXPECT_EQ(status.State, lsRunning) << "the server keeps the job while it cannot be asked";
+        EXPECT_NE(status.Text.find("unreachable"), std::string::npos) << status.Text;
+    }
+}
+
+TEST_F(HylafaxLine, ARefusedJobFailsAtOnceWithTheServersWords) {
+    TFakeHfaxd server;
+    server.On("USER", "230 ok.\r\n");
+    server.On("FORM", "200 ok.\r\n");
+    server.On("TYPE", "200 ok.\r\n");
+    server.On("JNEW", "200 New job created: jobid: 12 groupid: 12.\r\n");
+    server.On("JPARM", "213 set.\r\n");
+    server.On("JPARM DOCUMENT /tmp/doc7.tif", "200 Added.\r\n");
+    server.On("JSUBM", "460 Failed to submit job 12: Unspecified reason (scheduler NAK'd request).\r\n");
+    THylafaxLine line(SettingsFor(server.Port()), QuickPolicy());
+
+    TLineStatus status = line.Send(Job);
+    EXPECT_EQ(status.State, lsFailed);
+    EXPECT_NE(status.Text.find("scheduler NAK'd request"), std::string::npos) << status.Text;
+    EXPECT_FALSE(std::filesystem::exists(RemoteIdFile()));
+}
