@@ -18,6 +18,9 @@
 #include <filesystem>
 #include <thread>
 
+#include <csignal>
+#include <sys/wait.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -161,5 +164,38 @@ TEST_F(HylafaxService, ServerThatIsNotThereIsRetriedThenTheJobFails) {
     std::string reason = job["error"].toString().toStdString();
     EXPECT_NE(reason.find("unreachable after 3 attempts"), std::string::npos) << reason;
     EXPECT_TRUE(job["remote_id"].toString().isEmpty());
+    EXPECT_TRUE(FilesIn(Dir / "data/SentItems").empty());
+}
+
+TEST_F(HylafaxService, ServiceKilledRightAfterTheHandOverFollowsTheJobInsteadOfSendingAgain) {
+    StartServer(false);  // no modem: the job stays on the server
+    if (IsSkipped()) return;
+    ASSERT_TRUE(Service.Start("transmitted", LineArgs(Server.Port(), "")));
+    ASSERT_TRUE(Submit(Service, "0312345678", Dir.WriteFile("memo.txt", "once only"))["ok"].toBool());
+    int status = Service.WaitForExit();
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the service did not stop at the kill point";
+
+    TServiceProcess restarted(Dir / "data", Dir / "run/socket");
+    ASSERT_TRUE(restarted.Start("", LineArgs(Server.Port(), "")));
+    QJsonObject job = WaitForRemoteId(restarted);
+    std::string remoteId = job["remote_id"].toString().toStdString();
+    ASSERT_FALSE(remoteId.empty()) << job["error"].toString().toStdString();
+
+    THylafaxSettings settings;
+    settings.Host = "127.0.0.1";
+    settings.Port = Server.Port();
+    settings.User = "pelmor";
+    THylafaxClient client(settings);
+    // The server is fresh: every job it has came from this one fax.
+    int onServer = 0;
+    for (int id = 1; id <= std::stoi(remoteId) + 1; ++id) {
+        THylafaxJobStatus status = client.Query(std::to_string(id));
+        ASSERT_EQ(status.Outcome, hoOk) << status.Error;
+        onServer += status.Exists ? 1 : 0;
+    }
+    EXPECT_EQ(onServer, 1) << "the job was handed over more than once";
+    std::string error;
+    ASSERT_EQ(client.Kill(remoteId, error), hoOk) << error;
+    EXPECT_EQ(OnlyJob(restarted.WaitUntilSettled())["state"].toString(), "failed");
     EXPECT_TRUE(FilesIn(Dir / "data/SentItems").empty());
 }
