@@ -93,14 +93,9 @@ bool TBitmap::Allocate(int width, int height, TPixelFormat format, TPixels& pixe
     const std::uint64_t bits = std::uint64_t(width) * std::uint64_t(BitsPerPixel(format));
     rowBytes = std::size_t((bits + 31) / 32 * 4);
     const std::uint64_t total = std::uint64_t(rowBytes) * std::uint64_t(height);
-    if (total == 0) {
-        pixels.reset();
-        return true;
-    }
     if (total > std::numeric_limits<std::size_t>::max())
         return false;
-    pixels.reset(static_cast<std::uint8_t*>(std::calloc(std::size_t(total), 1)));
-    return pixels != nullptr;
+    return pixels.Allocate(std::size_t(total));
 }
 
 void TBitmap::TakeOver(int width, int height, TPixelFormat format, TPixels pixels, std::size_t rowBytes,
@@ -184,7 +179,7 @@ bool TBitmap::TryAssign(const TBitmap& other) noexcept
         if (!Allocate(other.FWidth, other.FHeight, other.FFormat, pixels, rowBytes))
             return false;
         if (pixels)
-            std::memcpy(pixels.get(), other.FPixels.get(), rowBytes * std::size_t(other.FHeight));
+            std::memcpy(pixels.Data(), other.FPixels.Data(), rowBytes * std::size_t(other.FHeight));
         std::vector<TColor> table = other.FColorTable;
         TakeOver(other.FWidth, other.FHeight, other.FFormat, std::move(pixels), rowBytes, std::move(table));
         return true;

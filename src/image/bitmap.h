@@ -2,12 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "image/color.h"
+#include "image/pixel_buffer.h"
 
 // Pixel depths. pf32bit is the true-colour format of a fresh working bitmap:
 // blue, green, red and an unused byte per pixel.
@@ -53,7 +53,7 @@ public:
     const std::vector<TColor>& ColorTable() const { return FColorTable; }
 
     // Row y, from the top; null outside the picture.
-    std::uint8_t* ScanLine(int y) { return y >= 0 && y < FHeight ? FPixels.get() + std::size_t(y) * FRowBytes : nullptr; }
+    std::uint8_t* ScanLine(int y) { return y >= 0 && y < FHeight ? FPixels.Data() + std::size_t(y) * FRowBytes : nullptr; }
     const std::uint8_t* ScanLine(int y) const { return const_cast<TBitmap*>(this)->ScanLine(y); }
 
     // New size (either may be 0), same depth, every pixel black (index 0).
@@ -88,7 +88,7 @@ public:
     {
         if (unsigned(x) >= unsigned(FWidth) || unsigned(y) >= unsigned(FHeight))
             return clInvalid;
-        const std::uint8_t* row = FPixels.get() + std::size_t(y) * FRowBytes;
+        const std::uint8_t* row = FPixels.Data() + std::size_t(y) * FRowBytes;
         if (FFormat == pf24bit || FFormat == pf32bit) {
             const std::uint8_t* p = row + std::size_t(x) * (FFormat == pf24bit ? 3 : 4);
             return RGBColor(p[2], p[1], p[0]);
@@ -104,9 +104,16 @@ public:
             return;
         if ((color & 0xFF000000) != 0)
             color = ColorToRGB(color);
-        std::uint8_t* row = FPixels.get() + std::size_t(y) * FRowBytes;
-        if (FFormat == pf24bit || FFormat == pf32bit) {
-            std::uint8_t* p = row + std::size_t(x) * (FFormat == pf24bit ? 3 : 4);
+        std::uint8_t* row = FPixels.Data() + std::size_t(y) * FRowBytes;
+        if (FFormat == pf32bit) {
+            // Blue, green, red, 0 in one store.
+            const std::uint32_t bgr0 = (color >> 16 & 0xFF) | (color & 0xFF00) | (color & 0xFF) << 16;
+            const std::uint8_t bytes[4] = {std::uint8_t(bgr0), std::uint8_t(bgr0 >> 8), std::uint8_t(bgr0 >> 16), 0};
+            std::memcpy(row + std::size_t(x) * 4, bytes, 4);
+            return;
+        }
+        if (FFormat == pf24bit) {
+            std::uint8_t* p = row + std::size_t(x) * 3;
             p[0] = std::uint8_t(color >> 16);
             p[1] = std::uint8_t(color >> 8);
             p[2] = std::uint8_t(color);
@@ -130,10 +137,7 @@ public:
     }
 
 private:
-    struct TFreeDeleter {
-        void operator()(std::uint8_t* p) const { std::free(p); }
-    };
-    using TPixels = std::unique_ptr<std::uint8_t, TFreeDeleter>;
+    using TPixels = TPixelBuffer;
 
     static bool Allocate(int width, int height, TPixelFormat format, TPixels& pixels, std::size_t& rowBytes) noexcept;
     void SetIndexedPixel(std::uint8_t* row, int x, TColor color);

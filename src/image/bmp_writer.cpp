@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "image/bitmap.h"

@@ -1,5 +1,6 @@
 #include "image/jpeg_reader.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -50,10 +51,26 @@ void CmykToBgr(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width, bool inve
     }
 }
 
-// Runs the decoder into out. libjpeg leaves this frame by longjmp on an error,
-// so nothing in it may need a destructor; the caller owns out and cleans up.
+// Fills a 24-bit bitmap in place.
+class TBitmapSink final : public TRowSink {
+public:
+    explicit TBitmapSink(TBitmap& bitmap) : Bitmap(bitmap) {}
+    bool Begin(int width, int height) noexcept override { return Bitmap.TryReset(width, height, pf24bit); }
+    void Place(int first, int count, std::uint8_t** rows) noexcept override
+    {
+        for (int i = 0; i < count; ++i)
+            rows[i] = Bitmap.ScanLine(first + i);
+    }
+    void Filled(int, int) noexcept override {}
+
+private:
+    TBitmap& Bitmap;
+};
+
+// Runs the decoder. libjpeg leaves this frame by longjmp on an error, so
+// nothing in it may need a destructor; the caller cleans up.
 bool Decode(jpeg_decompress_struct& cinfo, TJpegErrorManager& errors, jpeg_progress_mgr& progress,
-            const std::uint8_t* data, std::size_t size, TBitmap& out, std::uint64_t maxPixels)
+            const std::uint8_t* data, std::size_t size, TRowSink& sink, std::uint64_t maxPixels)
 {
     progress.progress_monitor = LimitScans;
     cinfo.err = jpeg_std_error(&errors.Base);
@@ -71,48 +88,59 @@ bool Decode(jpeg_decompress_struct& cinfo, TJpegErrorManager& errors, jpeg_progr
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
-    if (!out.TryReset(int(cinfo.output_width), int(cinfo.output_height), pf24bit))
+    if (!sink.Begin(int(cinfo.output_width), int(cinfo.output_height)))
         return false;
 
     JSAMPARRAY cmykRow = nullptr;
     if (cmyk)
         cmykRow = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 4, 1);
     const bool inverted = cinfo.saw_Adobe_marker || cinfo.jpeg_color_space == JCS_YCCK;
-    JSAMPROW rows[16];
+    std::uint8_t* rows[JpegBandRows];
     while (cinfo.output_scanline < cinfo.output_height) {
-        const JDIMENSION first = cinfo.output_scanline;
+        const int first = int(cinfo.output_scanline);
+        const int count = std::min(JpegBandRows, int(cinfo.output_height) - first);
+        sink.Place(first, count, rows);
         if (cmyk) {
-            if (jpeg_read_scanlines(&cinfo, cmykRow, 1) != 1)
-                return false;
-            CmykToBgr(cmykRow[0], out.ScanLine(int(first)), cinfo.output_width, inverted);
-            continue;
+            for (int i = 0; i < count; ++i) {
+                if (jpeg_read_scanlines(&cinfo, cmykRow, 1) != 1)
+                    return false;
+                CmykToBgr(cmykRow[0], rows[i], cinfo.output_width, inverted);
+            }
+        } else {
+            for (int done = 0; done < count;) {
+                const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows + done, JDIMENSION(count - done));
+                if (got == 0)
+                    return false;
+                done += int(got);
+            }
         }
-        JDIMENSION count = cinfo.output_height - first;
-        if (count > 16)
-            count = 16;
-        for (JDIMENSION i = 0; i < count; ++i)
-            rows[i] = out.ScanLine(int(first + i));
-        if (jpeg_read_scanlines(&cinfo, rows, count) == 0)
-            return false;
+        sink.Filled(first, count);
     }
     return true;
 }
 
 }  // namespace
 
-bool ReadJpeg(const std::uint8_t* data, std::size_t size, TBitmap& bitmap, std::uint64_t maxPixels)
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, TRowSink& sink, std::uint64_t maxPixels)
 {
     if (size == 0)
         return false;
     jpeg_decompress_struct cinfo{};
     TJpegErrorManager errors{};
     jpeg_progress_mgr progress{};
-    TBitmap result;
-    const bool ok = Decode(cinfo, errors, progress, data, size, result, maxPixels);
+    const bool ok = Decode(cinfo, errors, progress, data, size, sink, maxPixels);
     jpeg_destroy_decompress(&cinfo);
-    if (ok)
-        bitmap = std::move(result);
     return ok;
+}
+
+bool ReadJpeg(const std::uint8_t* data, std::size_t size, TBitmap& bitmap, std::uint64_t maxPixels)
+{
+    TBitmap result;
+    TBitmapSink sink(result);
+    if (!DecodeJpeg(data, size, sink, maxPixels))
+        return false;
+    bitmap = std::move(result);
+    return true;
 }
 
 bool LoadJpegFile(const std::string& path, TBitmap& bitmap)

@@ -1,12 +1,15 @@
 #include "image/page_picture.h"
 
+#include <cstring>
 #include <filesystem>
 #include <new>
+#include <vector>
 
 #include "image/bitmap_error.h"
 #include "image/bmp_reader.h"
 #include "image/folder_match.h"
 #include "image/jpeg_reader.h"
+#include "image/picture_file.h"
 #include "image/rotation.h"
 #include "image/two_colors.h"
 
@@ -20,6 +23,81 @@ std::string LowerCaseExtension(const std::string& path)
             c = char(c - 'A' + 'a');
     return ext;
 }
+
+bool IsJpegPath(const std::string& path)
+{
+    const std::string ext = LowerCaseExtension(path);
+    return ext == ".jpg" || ext == ".jpeg";
+}
+
+// Takes decoded rows and, for a picture that NeedsTurning, writes them turned
+// clockwise into the result: pixel by pixel into the working format, or by
+// bytes into 24-bit rows, giving what RotateBitmapByPixel and
+// RotateBitmapByScanline give. Rows are gathered into bands of BandRows so
+// that each result row is written a long run at a time. Any other picture is
+// decoded in place.
+class TUprightSink final : public TRowSink {
+public:
+    TUprightSink(TBitmap& result, bool byRow) : Result(result), ByRow(byRow) {}
+
+    bool Begin(int width, int height) noexcept override
+    {
+        Width = width;
+        Height = height;
+        Turning = NeedsTurning(width, height);
+        if (!Turning)
+            return Result.TryReset(width, height, pf24bit);
+        Stride = std::size_t(width) * 3;
+        try {
+            Band.resize(Stride * BandRows);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return Result.TryReset(height, width, ByRow ? pf24bit : pf32bit);
+    }
+
+    void Place(int first, int count, std::uint8_t** rows) noexcept override
+    {
+        for (int i = 0; i < count; ++i)
+            rows[i] = Turning ? Band.data() + std::size_t((first + i) % BandRows) * Stride : Result.ScanLine(first + i);
+    }
+
+    void Filled(int first, int count) noexcept override
+    {
+        const int end = first + count;
+        if (Turning && (end % BandRows == 0 || end == Height))
+            Flush(end - 1 - (end - 1) % BandRows, end);
+    }
+
+private:
+    static constexpr int BandRows = 64;
+    static_assert(BandRows % JpegBandRows == 0);
+
+    // Writes source rows [first, end) of the band; source row y, column x
+    // lands at column Height-1-y of row x.
+    void Flush(int first, int end)
+    {
+        for (int x = 0; x < Width; ++x) {
+            const std::uint8_t* in = Band.data() + std::size_t(x) * 3;
+            if (ByRow) {
+                std::uint8_t* out = Result.ScanLine(x) + std::size_t(Height - 1 - first) * 3;
+                for (int y = first; y < end; ++y, in += Stride, out -= 3)
+                    std::memcpy(out, in, 3);
+            } else {
+                for (int y = first; y < end; ++y, in += Stride)
+                    Result.SetPixel(Height - 1 - y, x, RGBColor(in[2], in[1], in[0]));
+            }
+        }
+    }
+
+    TBitmap& Result;
+    bool ByRow;
+    bool Turning = false;
+    int Width = 0;
+    int Height = 0;
+    std::size_t Stride = 0;
+    std::vector<std::uint8_t> Band;
+};
 
 bool PixelFormatOfDepth(int depth, TPixelFormat& format)
 {
@@ -36,10 +114,9 @@ bool PixelFormatOfDepth(int depth, TPixelFormat& format)
 
 bool LoadPictureFile(const std::string& path, TBitmap& bitmap)
 {
-    const std::string ext = LowerCaseExtension(path);
-    if (ext == ".bmp")
+    if (LowerCaseExtension(path) == ".bmp")
         return LoadBmpFile(path, bitmap);
-    if (ext == ".jpg" || ext == ".jpeg")
+    if (IsJpegPath(path))
         return LoadJpegFile(path, bitmap);
     return false;
 }
@@ -70,11 +147,18 @@ bool TurnUpright(TBitmap& bitmap, bool byRow)
 
 bool LoadPagePicture(const std::string& path, const std::string& appDir, TBitmap& bitmap)
 {
+    const bool byRow = FolderHasNameLike(appDir, "scanline");
     TBitmap loaded;
-    if (!LoadPictureFile(path, loaded))
+    if (IsJpegPath(path)) {
+        // A JPEG is turned while it is decoded, band by band, so that the
+        // unturned page is never held whole.
+        std::vector<std::uint8_t> bytes;
+        TUprightSink sink(loaded, byRow);
+        if (!ReadPictureBytes(path, bytes) || !DecodeJpeg(bytes.data(), bytes.size(), sink))
+            return false;
+    } else if (!LoadPictureFile(path, loaded) || !TurnUpright(loaded, byRow)) {
         return false;
-    if (NeedsTurning(loaded.Width(), loaded.Height()) && !TurnUpright(loaded, FolderHasNameLike(appDir, "scanline")))
-        return false;
+    }
     bitmap = std::move(loaded);
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "image/jpeg_reader.h"
 #include "image/page_picture.h"
+#include "image/rotation.h"
 #include "jpeg_encoder.h"
 #include "temp_dir.h"
 
@@ -158,4 +159,38 @@ TEST(JpegReader, LoadedByExtensionWithoutRegardToCase)
     EXPECT_FALSE(LoadPictureFile(dir.WriteFile("f.png", bytes), b));
     EXPECT_FALSE(LoadPictureFile(dir.WriteFile("jpg", bytes), b));
     EXPECT_FALSE(LoadPictureFile(dir / "missing.jpg", b));
+}
+
+TEST(JpegReader, LandscapeTurnedWhileDecodedMatchesTheTurnRoutines)
+{
+    TTempDir dir;
+    // Wider than the page and than high; 37 rows make bands of 16, 16 and 5.
+    const int w = 900, h = 37;
+    std::vector<std::uint8_t> rgb;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            rgb.insert(rgb.end(), {std::uint8_t(x * 7), std::uint8_t(y * 5), std::uint8_t((x ^ y) * 3)});
+    const auto jpeg = EncodeJpeg(rgb, w, h, jkRgb, 90);
+    const std::string path = dir.WriteFile("wide.jpg", std::string(jpeg.begin(), jpeg.end()));
+    TBitmap plain;
+    ASSERT_TRUE(ReadJpeg(jpeg.data(), jpeg.size(), plain));
+
+    for (bool byRow : {false, true}) {
+        TTempDir appDir;
+        if (byRow)
+            appDir.WriteFile("scanline.marker", "");
+        TBitmap expected(plain);
+        if (byRow)
+            RotateBitmapByScanline(1, expected);
+        else
+            RotateBitmapByPixel(1, expected);
+        TBitmap turned;
+        ASSERT_TRUE(LoadPagePicture(path, appDir.Path().string(), turned));
+        ASSERT_EQ(turned.Width(), h);
+        ASSERT_EQ(turned.Height(), w);
+        EXPECT_EQ(turned.PixelFormat(), expected.PixelFormat());
+        for (int y = 0; y < w; ++y)
+            for (int x = 0; x < h; ++x)
+                ASSERT_EQ(turned.Pixel(x, y), expected.Pixel(x, y)) << byRow << " at " << x << "," << y;
+    }
 }
