@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TBitmap bitmap;
-    if (!ReadBmp(data, size, bitmap, 1u << 22))
+    if (!ReadBmp(data, size, bitmap, 1u << 18))
         return 0;
     TBitmap copy(bitmap);
     copy.SetPixelFormat(pf4bit);

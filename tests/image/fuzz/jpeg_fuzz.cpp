@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TBitmap bitmap;
-    if (ReadJpeg(data, size, bitmap, 1u << 22) && bitmap.Width() > 0)
+    if (ReadJpeg(data, size, bitmap, 1u << 20) && bitmap.Width() > 0)
         bitmap.SetPixelFormat(pf8bit);
     return 0;
 }
