@@ -1,6 +1,7 @@
 // Converting a one-page .doc and a 200-row .xls: the first conversion of a
-// fresh converter (LibreOffice starting with a new profile), the following
-// ones (resident LibreOffice), and one LibreOffice per call.
+// fresh converter (a LibreOffice of its own, with a new or a kept profile),
+// the following ones (resident LibreOffice), and one LibreOffice per call
+// throughout (no python3-uno).
 #include "office_fixtures.h"
 #include "temp_dir.h"
 
@@ -91,6 +92,7 @@ void BM_Warm(benchmark::State& state, bool word, bool resident) {
     auto converter = std::make_shared<TOfficeConverter>(options);
     TOfficeServersOverride servers(converter);
     if (!Convert(word, folder / "out.txt")) state.SkipWithError("conversion failed");
+    if (resident && !converter->StartResident()) state.SkipWithError("no resident LibreOffice");
     for (auto _ : state)
         if (!Convert(word, folder / "out.txt")) state.SkipWithError("conversion failed");
 }
@@ -105,6 +107,7 @@ void BM_Shutdown(benchmark::State& state) {
         auto converter = std::make_shared<TOfficeConverter>(options);
         TOfficeServersOverride servers(converter);
         Convert(true, folder / "out.txt");
+        converter->StartResident();
         state.ResumeTiming();
         converter->Shutdown();
     }

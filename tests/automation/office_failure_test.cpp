@@ -79,7 +79,12 @@ TEST(OfficeFailure, AResidentLibreOfficeThatStopsAnsweringIsKilledAndTheCallFail
     auto converter = MakeConverter(folder, options);
     TOfficeServersOverride servers(converter);
 
-    EXPECT_FALSE(ExcelToText(folder.WriteFile("book.xls", "whatever"), folder / "out.txt"));
+    // The first document goes to a LibreOffice of its own (here /bin/true,
+    // which writes nothing); the resident one starts for the second.
+    std::string book = folder.WriteFile("book.xls", "whatever");
+    EXPECT_FALSE(ExcelToText(book, folder / "out.txt"));
+    EXPECT_TRUE(converter->ResidentRunning());
+    EXPECT_FALSE(ExcelToText(book, folder / "out.txt"));
     EXPECT_FALSE(converter->ResidentRunning());
     std::vector<int> started = RecordedPids(pids);
     ASSERT_EQ(started.size(), 2u);
@@ -98,8 +103,10 @@ TEST(OfficeFailure, WithoutAWorkingBridgeEachDocumentGetsALibreOfficeOfItsOwn) {
     auto converter = MakeConverter(folder, options);
     {
         TOfficeServersOverride servers(converter);
-        ASSERT_TRUE(WordToText(Samples().Table, text));
-        EXPECT_EQ(ReadFileBytes(text), TableText);
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(WordToText(Samples().Table, text));
+            EXPECT_EQ(ReadFileBytes(text), TableText);
+        }
         ASSERT_TRUE(ExcelToText(Samples().Sheet, text));
         EXPECT_EQ(ReadFileBytes(text), SheetText);
         EXPECT_FALSE(WordToText(folder.WriteFile("noise.doc", NotADocument()), text));
@@ -111,6 +118,8 @@ TEST(OfficeFailure, WithoutAWorkingBridgeEachDocumentGetsALibreOfficeOfItsOwn) {
     options.Interpreter = MakeScript(folder, "bridge", "echo READY\nread line\nexit 1\n");
     converter = MakeConverter(folder, options);
     TOfficeServersOverride servers(converter);
-    ASSERT_TRUE(WordToText(Samples().Paragraphs, text));
-    EXPECT_EQ(ReadFileBytes(text), ParagraphsText);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(WordToText(Samples().Paragraphs, text));
+        EXPECT_EQ(ReadFileBytes(text), ParagraphsText);
+    }
 }

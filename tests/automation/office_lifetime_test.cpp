@@ -66,6 +66,8 @@ TEST_F(OfficeLifetime, ShutdownEndsTheResidentOfficeAndRemovesItsFolder) {
     auto converter = MakeConverter();
     TOfficeServersOverride servers(converter);
     ASSERT_TRUE(WordToText(Samples().Paragraphs, Folder / "out.txt"));
+    ASSERT_TRUE(converter->StartResident());
+    ASSERT_TRUE(WordToText(Samples().Paragraphs, Folder / "out.txt"));
     EXPECT_FALSE(OfficeProcesses().empty());
 
     converter->Shutdown();
@@ -103,7 +105,7 @@ TEST(OfficeLifetimeHelper, DISABLED_HoldTheResidentOffice) {
     options.FolderRoot = folder;
     auto converter = std::make_shared<TOfficeConverter>(options);
     auto opened = converter->Open(okWriter, document);
-    ASSERT_TRUE(converter->ResidentRunning());
+    ASSERT_TRUE(converter->StartResident());
     TTempDir marker;
     std::filesystem::copy_file(marker.WriteFile("ready", ""), std::string(folder) + "/ready");
     std::this_thread::sleep_for(std::chrono::minutes(2));

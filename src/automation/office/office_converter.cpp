@@ -102,25 +102,46 @@ std::unique_ptr<TOfficeDocument> TOfficeConverter::Open(TOfficeKind kind, const 
         !std::filesystem::copy_file(source, document->Source, ec))
         throw TAutomationError("cannot open " + source);
     if (!FileLooksLikeDocument(document->Source)) throw TAutomationError(source + " is not a document");
-    if (!OpenResident(*document)) ConvertOnce(*document);
+    if (OpenResident(*document)) return document;
+    // No resident LibreOffice yet (or it failed): this document gets one of
+    // its own, which is as quick as starting the resident one, and the
+    // resident one starts afterwards, in the background, for the next.
+    try {
+        ConvertOnce(*document);
+    } catch (...) {
+        LaunchResident();
+        throw;
+    }
+    LaunchResident();
     return document;
 }
 
-TResidentOffice* TOfficeConverter::ResidentOffice() {
-    if (!Settings.UseResident) return nullptr;
-    if (Resident && Resident->Running()) return Resident.get();
-    auto now = std::chrono::steady_clock::now();
-    if (now < ResidentRetryAt) return nullptr;
+bool TOfficeConverter::StartResident() {
+    if (!Installed()) return false;
+    if (!ResidentRunning()) LaunchResident();
+    return ResidentOffice() != nullptr;
+}
+
+void TOfficeConverter::LaunchResident() {
+    if (!Settings.UseResident || std::chrono::steady_clock::now() < ResidentRetryAt) return;
     if (!Resident) {
         std::string profile = ProfileFolder();
-        if (profile.empty()) return nullptr;
+        if (profile.empty()) return;
         Resident = std::make_unique<TResidentOffice>(TResidentOffice::TSettings {
             Settings.Interpreter, FindOfficeProgram(Settings.Program), profile, Settings.TimeLimit,
             Settings.IdleLimit});
     }
+    if (!Resident->Launch()) ResidentRetryAt = std::chrono::steady_clock::now() + Settings.IdleLimit;
+}
+
+TResidentOffice* TOfficeConverter::ResidentOffice() {
+    if (!Resident) return nullptr;
     switch (Resident->Start()) {
     case TResidentOffice::rsStarted:
         return Resident.get();
+    case TResidentOffice::rsNotLaunched:
+    case TResidentOffice::rsEnded:
+        return nullptr;
     case TResidentOffice::rsOfficeFailed:
         // A kept profile that LibreOffice cannot start with is made anew.
         Profile.Reset();

@@ -48,11 +48,11 @@ private:
 };
 
 // Runs LibreOffice for the Word and Excel stand-ins. A resident LibreOffice
-// (started on first use, ended by Shutdown, by the idle limit or with this
-// process) does the work; when it cannot be started or dies, each document is
-// converted by a LibreOffice of its own (soffice --convert-to). Every
-// LibreOffice runs headless with a private profile, under the time limit.
-// One thread at a time.
+// does the work: started in the background after the first document (which,
+// like every document while there is no resident one, is converted by a
+// LibreOffice of its own, soffice --convert-to), ended by Shutdown, by the
+// idle limit or with this process. Every LibreOffice runs headless with a
+// private profile, under the time limit. One thread at a time.
 class TOfficeConverter : public std::enable_shared_from_this<TOfficeConverter> {
 public:
     explicit TOfficeConverter(TOfficeOptions options = {});
@@ -70,8 +70,12 @@ public:
     // LibreOffice does not answer in time.
     std::unique_ptr<TOfficeDocument> Open(TOfficeKind kind, const std::string& source);
 
+    // Starts the resident LibreOffice now, unless it runs, and waits until it
+    // is ready; false when it cannot be started.
+    bool StartResident();
     // Ends the resident LibreOffice and removes the private folder.
     void Shutdown();
+    // True while the resident LibreOffice is starting or running.
     bool ResidentRunning() const;
 
 private:
@@ -81,6 +85,7 @@ private:
     std::string RawText(TOfficeDocument& document);
     void CloseDocument(TOfficeDocument& document);
     TResidentOffice* ResidentOffice();
+    void LaunchResident();
     std::string ProfileFolder();
 
     TOfficeOptions Settings;

@@ -29,27 +29,40 @@ std::string JsonString(const std::string& text) {
     return json + "\"";
 }
 
-TResidentOffice::TStart TResidentOffice::Start() {
-    if (Bridge.Running()) return rsStarted;
-    Bridge.Finish();
+bool TResidentOffice::Launch() {
+    if (Bridge.Started()) return true;
     ++Starts;
+    Ready = false;
     std::string pipeName = "pelmor-office-" + std::to_string(getpid()) + "-" + std::to_string(Starts);
     double idleSeconds = std::chrono::duration<double>(Settings.IdleLimit).count();
-    if (!Bridge.Start({Settings.Interpreter, "-I", "-c", UnoBridgeScript, Settings.Office,
-                       FileUrlOf(Settings.ProfileFolder), pipeName, std::to_string(idleSeconds)},
-                      true))
-        return rsNoBridge;
-    std::string line;
-    TChildProcess::TReadResult result = Bridge.ReadLine(line, After(Settings.TimeLimit));
-    if (result == TChildProcess::rrLine && line == "READY") return rsStarted;
-    Bridge.Finish();
-    return result == TChildProcess::rrClosed ? rsNoBridge : rsOfficeFailed;
+    return Bridge.Start({Settings.Interpreter, "-I", "-c", UnoBridgeScript, Settings.Office,
+                         FileUrlOf(Settings.ProfileFolder), pipeName, std::to_string(idleSeconds)},
+                        true);
+}
+
+TResidentOffice::TStart TResidentOffice::Start() {
+    if (!Bridge.Started()) return rsNotLaunched;
+    if (!Ready) {
+        // What the bridge wrote stays readable after it has ended.
+        std::string line;
+        TChildProcess::TReadResult result = Bridge.ReadLine(line, After(Settings.TimeLimit));
+        if (result != TChildProcess::rrLine || line != "READY") {
+            Bridge.Finish();
+            return result == TChildProcess::rrClosed ? rsNoBridge : rsOfficeFailed;
+        }
+        Ready = true;
+    }
+    if (!Bridge.Running()) {
+        Bridge.Finish();
+        return rsEnded;
+    }
+    return rsStarted;
 }
 
 void TResidentOffice::Stop() {
     if (!Bridge.Started()) return;
     Bridge.CloseChannel();
-    Bridge.WaitExit(After(std::chrono::seconds(5)));
+    if (Ready) Bridge.WaitExit(After(std::chrono::seconds(5)));
     Bridge.Finish();
 }
 

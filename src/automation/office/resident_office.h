@@ -22,13 +22,23 @@ public:
     explicit TResidentOffice(TSettings settings) : Settings(std::move(settings)) {}
     ~TResidentOffice() { Stop(); }
 
-    // Starts the bridge and LibreOffice unless they are running.
-    enum TStart { rsStarted, rsNoBridge, rsOfficeFailed };
-    // rsNoBridge: the bridge ended without a word (no python3-uno, say);
-    // rsOfficeFailed: LibreOffice did not come up within the time limit.
-    TStart Start();
+    // Starts the bridge, which starts LibreOffice, without waiting for them;
+    // false when the bridge cannot be run. Nothing happens while one is
+    // launched already.
+    bool Launch();
+    bool Launched() const { return Bridge.Started(); }
+    // True while the launched bridge has not ended.
     bool Running() const { return Bridge.Running(); }
-    // Ends LibreOffice and the bridge, politely first.
+
+    // Waits until the launched bridge is ready for requests.
+    enum TStart { rsStarted, rsNotLaunched, rsEnded, rsNoBridge, rsOfficeFailed };
+    // rsEnded: it was ready, and has ended since (idle); rsNoBridge: it ended
+    // without a word (no python3-uno, say); rsOfficeFailed: LibreOffice did
+    // not come up within the time limit.
+    TStart Start();
+
+    // Ends LibreOffice and the bridge: politely when they are up, at once
+    // while they are still starting.
     void Stop();
 
     // Counts the starts, so that a document opened by an earlier instance is
@@ -43,6 +53,7 @@ private:
     TSettings Settings;
     TChildProcess Bridge;
     unsigned Starts = 0;
+    bool Ready = false;
 };
 
 // The text as a JSON string literal.
