@@ -106,10 +106,11 @@ public:
             color = ColorToRGB(color);
         std::uint8_t* row = FPixels.Data() + std::size_t(y) * FRowBytes;
         if (FFormat == pf32bit) {
-            // Blue, green, red, 0 in one store.
+            // Blue, green, red, 0 in one aligned word (rows are 4-byte aligned).
+            // A word store, unlike byte stores, cannot change the bitmap's own
+            // fields, so a loop of pixel writes keeps them in registers.
             const std::uint32_t bgr0 = (color >> 16 & 0xFF) | (color & 0xFF00) | (color & 0xFF) << 16;
-            const std::uint8_t bytes[4] = {std::uint8_t(bgr0), std::uint8_t(bgr0 >> 8), std::uint8_t(bgr0 >> 16), 0};
-            std::memcpy(row + std::size_t(x) * 4, bytes, 4);
+            *reinterpret_cast<std::uint32_t*>(row + std::size_t(x) * 4) = bgr0;
             return;
         }
         if (FFormat == pf24bit) {

@@ -71,13 +71,23 @@ public:
 
 private:
     static constexpr int BandRows = 64;
+    static constexpr int PrefetchAhead = 8;
     static_assert(BandRows % JpegBandRows == 0);
 
     // Writes source rows [first, end) of the band; source row y, column x
     // lands at column Height-1-y of row x.
     void Flush(int first, int end)
     {
+        const std::size_t pixelBytes = ByRow ? 3 : 4;
+        const std::size_t runBytes = std::size_t(end - first) * pixelBytes;
         for (int x = 0; x < Width; ++x) {
+            // Each result row is written at a stride the hardware cannot
+            // foresee; ask for the rows a few steps ahead.
+            if (x + PrefetchAhead < Width) {
+                const std::uint8_t* ahead = Result.ScanLine(x + PrefetchAhead) + std::size_t(Height - end) * pixelBytes;
+                for (std::size_t offset = 0; offset < runBytes; offset += 64)
+                    __builtin_prefetch(ahead + offset, 1);
+            }
             const std::uint8_t* in = Band.data() + std::size_t(x) * 3;
             if (ByRow) {
                 std::uint8_t* out = Result.ScanLine(x) + std::size_t(Height - 1 - first) * 3;
