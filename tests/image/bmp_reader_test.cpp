@@ -141,8 +141,7 @@ TEST(BmpReader, RunLengthEightBit)
     b.Bits = 8;
     b.Compression = 1;
     b.ColorsUsed = 4;
-    for (int i = 0; i < 4; ++i)
-        b.Table.insert(b.Table.end(), {std::uint8_t(i * 60), std::uint8_t(i * 60), std::uint8_t(i * 60), 0});
+    b.Table = {0, 0, 0, 0, 60, 60, 60, 0, 120, 120, 120, 0, 180, 180, 180, 0};
     b.Pixels = {
         3, 1, 0, 3, 1, 2, 3, 0,  // bottom row: 1 1 1, literal 1 2 3 (padded)
         0, 0,                    // end of row
