@@ -13,6 +13,15 @@ namespace {
 
 const std::string Convert = PELMOR_IMAGEMAGICK_CONVERT;
 
+// A path in single quotes for the shell.
+std::string Quoted(const std::string& path)
+{
+    std::string quoted = "'";
+    quoted += path;
+    quoted += "'";
+    return quoted;
+}
+
 bool RunConvert(const std::string& arguments)
 {
     const std::string command = Convert + " " + arguments + " 2>/dev/null";
@@ -26,7 +35,7 @@ void ExpectSameAsImageMagick(const std::string& path, int tolerance, const std::
     TBitmap ours;
     ASSERT_TRUE(LoadPictureFile(path, ours)) << path;
     const std::string raw = dir / "pixels.rgb";
-    ASSERT_TRUE(RunConvert(readOptions + " '" + path + "' -alpha off -colorspace sRGB -depth 8 'rgb:" + raw + "'"));
+    ASSERT_TRUE(RunConvert(readOptions + " " + Quoted(path) + " -alpha off -colorspace sRGB -depth 8 " + Quoted("rgb:" + raw)));
     const std::string theirs = ReadFileBytes(raw);
     ASSERT_EQ(theirs.size(), std::size_t(ours.Width()) * std::size_t(ours.Height()) * 3) << path;
     int worst = 0;
@@ -47,7 +56,7 @@ protected:
         if (Convert.empty() || Convert.find("NOTFOUND") != std::string::npos)
             GTEST_SKIP() << "ImageMagick is not installed";
         // A photograph with an odd size (not a whole number of JPEG blocks).
-        ASSERT_TRUE(RunConvert("rose: -resize 103x67! '" + (Dir / "photo.png") + "'"));
+        ASSERT_TRUE(RunConvert(std::string("rose: -resize 103x67! ") + Quoted(Dir / "photo.png")));
     }
 
     TTempDir Dir;
@@ -77,7 +86,7 @@ TEST_F(ImageMagickFiles, BmpFlavours)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const std::string path = Dir / c.Name;
-        ASSERT_TRUE(RunConvert("'" + (Dir / "photo.png") + "' " + c.Options + "'" + path + "'"));
+        ASSERT_TRUE(RunConvert(Quoted(Dir / "photo.png") + " " + c.Options + Quoted(path)));
         ExpectSameAsImageMagick(path, c.Tolerance);
     }
 }
@@ -98,7 +107,7 @@ TEST_F(ImageMagickFiles, JpegKinds)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const std::string path = Dir / c.Name;
-        ASSERT_TRUE(RunConvert("'" + (Dir / "photo.png") + "' " + c.Options + " '" + path + "'"));
+        ASSERT_TRUE(RunConvert(Quoted(Dir / "photo.png") + " " + c.Options + " " + Quoted(path)));
         // The same inverse transform as ours, so that the two decoders can agree exactly.
         ExpectSameAsImageMagick(path, c.Tolerance, "-define jpeg:dct-method=islow");
     }
@@ -107,7 +116,7 @@ TEST_F(ImageMagickFiles, JpegKinds)
 TEST_F(ImageMagickFiles, OurBmpFilesReadTheSameInImageMagick)
 {
     TBitmap photo;
-    ASSERT_TRUE(RunConvert("'" + (Dir / "photo.png") + "' BMP3:'" + (Dir / "photo.bmp") + "'"));
+    ASSERT_TRUE(RunConvert(Quoted(Dir / "photo.png") + " " + Quoted("BMP3:" + (Dir / "photo.bmp"))));
     ASSERT_TRUE(LoadBmpFile(Dir / "photo.bmp", photo));
     for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf24bit, pf32bit}) {
         SCOPED_TRACE(BitsPerPixel(format));
