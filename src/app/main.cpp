@@ -1,5 +1,6 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "automation/office/office_servers.h"
 #include "automation/register_servers.h"
 #include "platform/application.h"
 #include "platform/qt_platform.h"
@@ -12,5 +13,8 @@ int main(int argc, char** argv) {
     TForm1 form;
     form.FormCreate(ResolveAppDir(QCoreApplication::applicationDirPath().toStdString()));
     form.show();
-    return app.exec();
+    int result = app.exec();
+    // The resident LibreOffice, if a document was converted, ends with us.
+    ShutdownOfficeConverter();
+    return result;
 }
