@@ -31,8 +31,8 @@ bool IsJpegPath(const std::string& path)
 }
 
 // Takes decoded rows and, for a picture that NeedsTurning, writes them turned
-// clockwise into the result: pixel by pixel into the working format, or by
-// bytes into 24-bit rows, giving what RotateBitmapByPixel and
+// clockwise into the result: pixel by pixel into the 32-bit working format, or
+// by bytes into 24-bit rows, giving what RotateBitmapByPixel and
 // RotateBitmapByScanline give. Rows are gathered into bands of BandRows so
 // that each result row is written a long run at a time. Any other picture is
 // decoded in place.
@@ -94,8 +94,13 @@ private:
                 for (int y = first; y < end; ++y, in += Stride, out -= 3)
                     std::memcpy(out, in, 3);
             } else {
-                for (int y = first; y < end; ++y, in += Stride)
-                    Result.SetPixel(Height - 1 - y, x, RGBColor(in[2], in[1], in[0]));
+                // One word per pixel, as SetPixel writes the working format,
+                // without its checks: every position here is inside the picture.
+                std::uint8_t* out = Result.ScanLine(x) + std::size_t(Height - 1 - first) * 4;
+                for (int y = first; y < end; ++y, in += Stride, out -= 4) {
+                    const std::uint8_t pixel[4] = {in[0], in[1], in[2], 0};
+                    std::memcpy(out, pixel, 4);
+                }
             }
         }
     }
