@@ -58,7 +58,7 @@ TEST(OfficeFailure, AHangingConversionIsKilledAtTheTimeLimitWithEverythingItStar
     TOfficeOptions options;
     options.Program = MakeScript(folder, "office", HangingBody(pids) + "wait\n");
     options.UseResident = false;
-    options.TimeLimit = std::chrono::milliseconds(1500);
+    options.TimeLimit = std::chrono::milliseconds(5000);
     auto converter = MakeConverter(folder, options);
     TOfficeServersOverride servers(converter);
 
@@ -75,7 +75,7 @@ TEST(OfficeFailure, AResidentLibreOfficeThatStopsAnsweringIsKilledAndTheCallFail
     TOfficeOptions options;
     options.Program = "/bin/true";
     options.Interpreter = MakeScript(folder, "bridge", HangingBody(pids) + "echo READY\nwhile read line; do :; done\n");
-    options.TimeLimit = std::chrono::milliseconds(1500);
+    options.TimeLimit = std::chrono::milliseconds(5000);
     auto converter = MakeConverter(folder, options);
     TOfficeServersOverride servers(converter);
 
