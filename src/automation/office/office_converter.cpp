@@ -125,8 +125,13 @@ bool TOfficeConverter::StartResident() {
 void TOfficeConverter::LaunchResident() {
     if (!Settings.UseResident || std::chrono::steady_clock::now() < ResidentRetryAt) return;
     if (!Resident) {
+        // The resident LibreOffice keeps a profile apart from the one-off
+        // conversions: LibreOffice finds a running instance by its profile, and
+        // one started while the last one-off conversion is still exiting would
+        // hand its start request to that dying instance and never answer.
         std::string profile = ProfileFolder();
         if (profile.empty()) return;
+        profile += "/resident";
         Resident = std::make_unique<TResidentOffice>(TResidentOffice::TSettings {
             Settings.Interpreter, FindOfficeProgram(Settings.Program), profile, Settings.TimeLimit,
             Settings.IdleLimit});
