@@ -12,7 +12,10 @@ mkdir -p "$out"
 faxd="$root/faxd"
 sources=(bmp_reader.cpp jpeg_reader.cpp png_reader.cpp tiff_picture_reader.cpp tiff_file.cpp grey_picture.cpp
          picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp)
-flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$faxd"
+# The BMP reader is the application's own picture library.
+image_sources=("$root"/src/image/*.cpp)
+image_sources=("${image_sources[@]/*image_panel.cpp/}")
+flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$faxd" -I"$root/src"
        -DPELMOR_MAX_PICTURE_PIXELS=1000000)
 libs=($(pkg-config --libs libtiff-4 libpng libjpeg))
 
@@ -44,7 +47,7 @@ number=1
 for reader in bmp jpeg png tiff text; do
   binary="$out/fuzz_$reader"
   clang++ "${flags[@]}" -DFUZZ_READER=$number "$root/tests/faxd/fuzz/reader_fuzzer.cpp" \
-    "${sources[@]/#/$faxd/}" "${libs[@]}" -o "$binary"
+    "${sources[@]/#/$faxd/}" ${image_sources[@]} "${libs[@]}" -o "$binary"
   corpus="$out/$reader/corpus"
   mkdir -p "$corpus"
   echo "== fuzzing the $reader reader for $seconds s"
