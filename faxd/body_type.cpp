@@ -2,15 +2,13 @@
 
 #include "text_encoding.h"
 
+#include "durable/unique_file.h"
+
 #include <cstdio>
 #include <memory>
 #include <string_view>
 
 namespace {
-
-struct TFileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
 
 bool HasPrefix(const std::string& head, std::string_view prefix)
 {
@@ -21,7 +19,7 @@ bool HasPrefix(const std::string& head, std::string_view prefix)
 
 TBodyType SniffBodyType(const std::string& path, std::string& error)
 {
-    std::unique_ptr<FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
+    TUniqueFile file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         error = "cannot read the file";
         return btUnknown;

@@ -1,6 +1,6 @@
 #include "hylafax_line.h"
 
-#include "durable_file.h"
+#include "durable/durable_file.h"
 #include "hylafax/hylafax_reply.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "job_runner.h"
 
-#include "durable_file.h"
+#include "durable/durable_file.h"
 #include "kill_point.h"
 #include "render_process.h"
 

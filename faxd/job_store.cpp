@@ -1,6 +1,7 @@
 #include "job_store.h"
 
-#include "durable_file.h"
+#include "durable/durable_file.h"
+#include "durable/unique_fd.h"
 #include "kill_point.h"
 
 #include <cerrno>
@@ -36,8 +37,8 @@ std::string IdOfName(const std::string& name)
 
 bool CopyToFile(int from, const std::string& path, std::string& error)
 {
-    int to = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (to < 0) {
+    TUniqueFd to(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!to) {
         error = "cannot write to the spool";
         return false;
     }
@@ -61,25 +62,17 @@ bool CopyToFile(int from, const std::string& path, std::string& error)
             ok = false;
             break;
         }
-        for (ssize_t done = 0; done < got;) {
-            ssize_t put = write(to, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0) {
-                error = "cannot write to the spool";
-                ok = false;
-                break;
-            }
-            done += put;
-        }
-        if (!ok)
+        if (!WriteAll(to.Get(), std::string_view(buffer, static_cast<size_t>(got)))) {
+            error = "cannot write to the spool";
+            ok = false;
             break;
+        }
     }
-    if (ok && fsync(to) != 0) {
+    if (ok && fsync(to.Get()) != 0) {
         error = "cannot write to the spool";
         ok = false;
     }
-    if (close(to) != 0 && ok) {
+    if (!to.Close() && ok) {
         error = "cannot write to the spool";
         ok = false;
     }
@@ -133,7 +126,7 @@ bool TJobStore::LoadLog()
 {
     std::string path = LogPath();
     if (!fs::exists(path)) {
-        if (!AppendDurably(path, "") || !SyncPath(Root))
+        if (!AppendDurably(path, "") || !SyncFile(Root))
             return false;
         return true;
     }
@@ -195,7 +188,7 @@ bool TJobStore::LoadSpool()
             removed = true;
         }
     }
-    return !removed || SyncPath(SpoolDir());
+    return !removed || SyncFile(SpoolDir());
 }
 
 bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std::vector<std::string>& ids,
@@ -232,14 +225,14 @@ bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std:
         }
     }
     unlink(incoming.c_str());
-    if (!SyncPath(SpoolDir()))
+    if (!SyncFile(SpoolDir()))
         ok = false;
     if (!ok) {
         for (const TFaxJob& job : jobs) {
             unlink(RecordPath(job.Id).c_str());
             unlink(BodyPath(job.Id).c_str());
         }
-        SyncPath(SpoolDir());
+        SyncFile(SpoolDir());
         error = "cannot write to the spool";
         return false;
     }

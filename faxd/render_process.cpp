@@ -1,7 +1,7 @@
 #include "render_process.h"
 
 #include "body_renderer.h"
-#include "durable_file.h"
+#include "durable/durable_file.h"
 
 #include <cerrno>
 #include <chrono>
@@ -101,7 +101,7 @@ int RunRenderChild(const std::string& typeName, const std::string& bodyPath, con
     int pages = 0;
     std::string error;
     bool ok = type != btUnknown && RenderBody(bodyPath, type, outPath, pages, error);
-    if (ok && !SyncPath(outPath)) {
+    if (ok && !SyncFile(outPath)) {
         error = "cannot write the fax";
         ok = false;
     }

@@ -1,6 +1,6 @@
 #include "socket_server.h"
 
-#include "durable_file.h"
+#include "durable/durable_file.h"
 
 #include <cerrno>
 #include <fcntl.h>

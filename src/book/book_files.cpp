@@ -1,6 +1,8 @@
 #include "book/book_files.h"
 
 #include "app/app_state.h"
+#include "durable/durable_file.h"
+#include "durable/unique_fd.h"
 #include "platform/system_info.h"
 
 #include <cerrno>
@@ -25,29 +27,6 @@ std::string NameStamp() {
     return text;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool SyncFolder(const std::string& path) {
-    int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
-// Renames without ever replacing a file at to.
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // A file system without RENAME_NOREPLACE: a hard link cannot replace either.
-    if (::link(from.c_str(), to.c_str()) != 0) return false;
-    return ::unlink(from.c_str()) == 0;
-}
-
 } // namespace
 
 bool BookFileExists(const std::string& path) {
@@ -56,11 +35,10 @@ bool BookFileExists(const std::string& path) {
 }
 
 bool IsJetFormatFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    TUniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return false;
     char header[19] = {};
-    ssize_t got = ::read(fd, header, sizeof header);
-    ::close(fd);
+    ssize_t got = ::read(fd.Get(), header, sizeof header);
     if (got != static_cast<ssize_t>(sizeof header)) return false;
     static const char prefix[4] = {0, 1, 0, 0};
     return std::memcmp(header, prefix, 4) == 0 &&
@@ -81,7 +59,7 @@ bool PreserveUnreadableFile(const std::string& path) {
         }
         target += extension;
         if (RenameNoReplace(path, target)) {
-            SyncFolder(path);
+            SyncFolderOf(path);
             return true;
         }
         if (errno != EEXIST) return false;
@@ -100,6 +78,6 @@ bool RemoveBookFile(TBookFileStep step, const std::string& path) {
 bool ReplaceBookFile(const std::string& from, const std::string& to) {
     if (!BookFileStepSeam(bfsReplaceBook, to)) return false;
     if (::rename(from.c_str(), to.c_str()) != 0) return false;
-    SyncFolder(to);
+    SyncFolderOf(to);
     return true;
 }

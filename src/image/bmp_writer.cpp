@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "durable/unique_file.h"
 #include "image/bitmap.h"
 
 namespace {
@@ -19,10 +20,6 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
-
-struct TFileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 }  // namespace
 
@@ -63,7 +60,7 @@ bool TBitmap::SaveToFile(const std::string& path) const
 
     bool written = false;
     {
-        std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "wb"));
+        TUniqueFile file(std::fopen(path.c_str(), "wb"));
         if (!file)
             return false;
         written = std::fwrite(head.data(), 1, head.size(), file.get()) == head.size();

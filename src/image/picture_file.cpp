@@ -1,20 +1,14 @@
 #include "image/picture_file.h"
 
+#include "durable/unique_file.h"
+
 #include <cstdio>
 #include <memory>
 #include <new>
 
-namespace {
-
-struct TFileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-}  // namespace
-
 bool ReadPictureBytes(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
-    std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
+    TUniqueFile file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return false;
     if (std::fseek(file.get(), 0, SEEK_END) != 0)

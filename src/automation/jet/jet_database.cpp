@@ -134,11 +134,3 @@ bool RunJetCommand(TSqliteDatabase& database, const TJetStatement& statement, bo
     database.SetError(reason);
     return false;
 }
-
-bool SyncFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}

@@ -33,6 +33,3 @@ bool RunJetCommand(TSqliteDatabase& database, const TJetStatement& statement, bo
 
 // Prepares a translated statement and binds its values.
 bool PrepareJetStatement(TSqliteDatabase& database, const TJetStatement& statement, TSqliteStatement& prepared);
-
-// Writes the file's content through to the disk.
-bool SyncFile(const std::string& path);

@@ -1,6 +1,7 @@
 #include "automation/jet/jro_jet_engine.h"
 
 #include "automation/jet/jet_database.h"
+#include "durable/durable_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

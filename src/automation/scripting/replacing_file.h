@@ -1,5 +1,7 @@
 #pragma once
 
+#include "durable/atomic_file.h"
+
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -25,15 +27,13 @@ public:
     void Commit();
     void Discard();
 
-    bool IsOpen() const { return Handle >= 0; }
-    const std::string& TemporaryPath() const { return TempPath; }
+    bool IsOpen() const { return File.IsOpen(); }
+    const std::string& TemporaryPath() const { return File.TemporaryPath(); }
 
 private:
     [[noreturn]] void Fail(int errorNumber);
 
     std::string Target;
-    std::string Destination;
-    std::string TempPath;
-    int Handle = -1;
+    TAtomicFile File;
     bool Overwrite;
 };
