@@ -118,16 +118,6 @@ const char* BodyExtension(TBodyType type)
     return "bin";
 }
 
-bool IsValidFaxNumber(const std::string& number)
-{
-    if (number.empty() || number.size() > 40)
-        return false;
-    for (char c : number)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
 std::string LocalTimeNow()
 {
     return QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();

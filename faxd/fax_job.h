@@ -54,6 +54,3 @@ const char* BodyExtension(TBodyType type);
 
 // The local time now, ISO 8601 to the second.
 std::string LocalTimeNow();
-
-// Fax numbers: 1 to 40 ASCII digits, nothing else.
-bool IsValidFaxNumber(const std::string& number);

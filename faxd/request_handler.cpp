@@ -1,8 +1,6 @@
 #include "request_handler.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "durable/unique_fd.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,11 +9,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string ToLine(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
-}
 
 bool SameHostName(std::string a, std::string b)
 {
@@ -37,128 +30,70 @@ std::string LocalHostName()
     return name;
 }
 
-std::string Refusal(const std::string& error)
-{
-    QJsonObject answer;
-    answer["ok"] = false;
-    answer["error"] = QString::fromStdString(error);
-    return ToLine(answer);
-}
-
 TRequestHandler::TRequestHandler(TJobStore& store, const TFaxLine& line, std::string hostName,
-                                 std::function<void()> onAccepted)
-    : Store(store), Line(line), HostName(std::move(hostName)), OnAccepted(std::move(onAccepted))
+                                 std::function<void()> onAccepted, TAnswer answer)
+    : Store(store), Line(line), HostName(std::move(hostName)), OnAccepted(std::move(onAccepted)),
+      Answer(std::move(answer))
 {
 }
 
-std::string TRequestHandler::Handle(const std::string& request)
+void TRequestHandler::Handle(TConnectionId from, const std::string& request)
 {
-    QJsonParseError parseError{};
-    QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(request), &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject())
-        return Refusal("malformed request");
-    QJsonObject object = document.object();
-    QJsonValue op = object["op"];
-    if (!op.isString())
-        return Refusal("missing op");
-    if (op.toString() == "connect") {
-        QJsonValue server = object["server"];
-        if (!server.isString() && !server.isUndefined() && !server.isNull())
-            return Refusal("server must be a string");
-        return Connect(server.toString().toStdString());
-    }
-    if (op.toString() == "submit") {
-        QJsonValue recipients = object["recipients"];
-        QJsonValue body = object["body"];
-        if (!recipients.isArray() || recipients.toArray().isEmpty())
-            return Refusal("no recipients");
-        if (!body.isString())
-            return Refusal("no body");
-        std::vector<std::string> numbers;
-        for (const QJsonValue& recipient : recipients.toArray()) {
-            if (!recipient.isString())
-                return Refusal("fax numbers must be strings of digits");
-            std::string number = recipient.toString().toStdString();
-            if (!IsValidFaxNumber(number))
-                return Refusal("invalid fax number: only ASCII digits are allowed");
-            numbers.push_back(number);
-        }
-        if (numbers.size() > 100)
-            return Refusal("too many recipients");
-        return Submit(numbers, body.toString().toStdString());
-    }
-    if (op.toString() == "jobs")
-        return Jobs();
-    return Refusal("unknown op");
+    TFaxRequest decoded;
+    std::string error;
+    std::string answer;
+    if (!DecodeRequest(request, decoded, error))
+        answer = EncodeRefusal(error);
+    else if (const auto* connect = std::get_if<TConnectRequest>(&decoded))
+        answer = Connect(*connect);
+    else if (const auto* submit = std::get_if<TSubmitRequest>(&decoded))
+        answer = Submit(*submit);
+    else
+        answer = Jobs();
+    Answer(from, answer);
 }
 
-std::string TRequestHandler::Connect(const std::string& server) const
+std::string TRequestHandler::Connect(const TConnectRequest& request) const
 {
-    if (!server.empty() && !SameHostName(server, HostName))
-        return Refusal("unknown server: " + server);
-    QJsonObject answer;
-    answer["ok"] = true;
-    answer["service"] = "pelmor-faxd";
-    answer["protocol"] = 1;
-    answer["line"] = QString::fromStdString(Line.Name());
-    answer["simulated"] = Line.Simulated();
-    return ToLine(answer);
+    if (!request.Server.empty() && !SameHostName(request.Server, HostName))
+        return EncodeRefusal("unknown server: " + request.Server);
+    TConnectAnswer answer;
+    answer.Line = Line.Name();
+    answer.Simulated = Line.Simulated();
+    return EncodeAnswer(answer);
 }
 
-std::string TRequestHandler::Submit(const std::vector<std::string>& numbers, const std::string& body)
+std::string TRequestHandler::Submit(const TSubmitRequest& request)
 {
+    const std::string& body = request.Body;
     if (body.empty() || body[0] != '/')
-        return Refusal("body must be an absolute path");
+        return EncodeRefusal("body must be an absolute path");
     if (body.find('\0') != std::string::npos)
-        return Refusal("cannot read the file");
+        return EncodeRefusal("cannot read the file");
     // Non-blocking so that a FIFO cannot hold the service; checked as opened
     // so that the file cannot be swapped between the check and the copy.
-    int fd = open(body.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return Refusal("cannot read the file");
+    TUniqueFd fd(open(body.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd)
+        return EncodeRefusal("cannot read the file");
     struct stat info{};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return Refusal("not a regular file");
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::vector<std::string> ids;
+    if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return EncodeRefusal("not a regular file");
+    fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+    TSubmitAnswer answer;
     std::string error;
-    bool accepted = Store.Accept(fd, numbers, ids, error);
-    close(fd);
-    if (!accepted)
-        return Refusal(error);
+    if (!Store.Accept(fd.Get(), request.Recipients, answer.Jobs, error))
+        return EncodeRefusal(error);
+    fd.Reset();
     if (OnAccepted)
         OnAccepted();
-    QJsonArray jobs;
-    for (const std::string& id : ids)
-        jobs.append(QString::fromStdString(id));
-    QJsonObject answer;
-    answer["ok"] = true;
-    answer["jobs"] = jobs;
-    return ToLine(answer);
+    return EncodeAnswer(answer);
 }
 
 std::string TRequestHandler::Jobs() const
 {
-    QJsonArray jobs;
-    for (const TFaxJob& job : Store.ListJobs()) {
-        QJsonObject entry;
-        entry["id"] = QString::fromStdString(job.Id);
-        entry["number"] = QString::fromStdString(job.Number);
-        entry["state"] = QString::fromStdString(PublicStateName(job));
-        entry["pages"] = job.Pages;
-        entry["error"] = QString::fromStdString(job.Error);
-        entry["line"] = QString::fromStdString(job.Line);
-        entry["simulated"] = job.Simulated;
-        entry["remote_id"] = QString::fromStdString(job.RemoteId);
-        entry["status"] = QString::fromStdString(job.Status);
-        entry["submitted"] = QString::fromStdString(job.Submitted);
-        entry["finished"] = QString::fromStdString(job.Finished);
-        jobs.append(entry);
-    }
-    QJsonObject answer;
-    answer["ok"] = true;
-    answer["jobs"] = jobs;
-    return ToLine(answer);
+    TJobsAnswer answer;
+    for (const TFaxJob& job : Store.ListJobs())
+        answer.Jobs.push_back({job.Id, job.Number, PublicStateName(job), job.Pages, job.Error, job.Line,
+                               job.Simulated, job.RemoteId, job.Status, job.Submitted, job.Finished});
+    return EncodeAnswer(answer);
 }

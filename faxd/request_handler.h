@@ -2,36 +2,38 @@
 
 #include "fax_line.h"
 #include "job_store.h"
+#include "socket_server.h"
+
+#include "faxproto/fax_messages.h"
 
 #include <functional>
 #include <string>
 
-// Answers the protocol's requests, one JSON object per line:
-//   {"op":"connect","server":NAME}  -> {"ok":true,"service":"pelmor-faxd","protocol":1,"line":…,"simulated":…}
-//   {"op":"submit","recipients":[NUMBER,…],"body":PATH} -> {"ok":true,"jobs":[ID,…]}
-//   {"op":"jobs"} -> {"ok":true,"jobs":[{"id","number","state","pages","error",…},…]}
-// A refusal is {"ok":false,"error":TEXT}.
+// Answers the protocol's requests (faxproto/fax_messages.h), each with one
+// line to the connection it came from.
 class TRequestHandler {
 public:
+    // Writes one line to a connection.
+    using TAnswer = std::function<void(TConnectionId, const std::string&)>;
+
     // hostName: the name `connect` accepts (compared without regard to case;
     // an empty name also means this host). onAccepted runs after a submission.
-    TRequestHandler(TJobStore& store, const TFaxLine& line, std::string hostName, std::function<void()> onAccepted);
+    TRequestHandler(TJobStore& store, const TFaxLine& line, std::string hostName, std::function<void()> onAccepted,
+                    TAnswer answer);
 
-    std::string Handle(const std::string& request);
+    void Handle(TConnectionId from, const std::string& request);
 
 private:
-    std::string Connect(const std::string& server) const;
-    std::string Submit(const std::vector<std::string>& numbers, const std::string& body);
+    std::string Connect(const TConnectRequest& request) const;
+    std::string Submit(const TSubmitRequest& request);
     std::string Jobs() const;
 
     TJobStore& Store;
     const TFaxLine& Line;
     std::string HostName;
     std::function<void()> OnAccepted;
+    TAnswer Answer;
 };
 
 // This machine's host name; empty when it cannot be read.
 std::string LocalHostName();
-
-// Builds a refusal line.
-std::string Refusal(const std::string& error);

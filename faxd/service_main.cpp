@@ -107,13 +107,15 @@ int Serve(const TServiceOptions& options, const char* argv0)
     signal(SIGPIPE, SIG_IGN);
 
     TJobRunner runner(store, *line, program);
-    TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); });
+    TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
+                            [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
     runner.Start();
     if (options.Foreground)
         std::fprintf(stderr, "pelmor-faxd: serving %s on the %s line, data in %s\n", options.SocketPath.c_str(),
                      line->Name().c_str(), options.DataDir.c_str());
     ReportReady();
-    server.Run([&handler](const std::string& request) { return handler.Handle(request); }, StopPipe[0]);
+    server.Run([&handler](TConnectionId from, const std::string& request) { handler.Handle(from, request); },
+               StopPipe[0]);
     runner.Stop();
     return 0;
 }

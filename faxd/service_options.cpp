@@ -1,5 +1,7 @@
 #include "service_options.h"
 
+#include "faxproto/fax_socket.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,17 +71,6 @@ std::string DefaultDataDir()
     return base + "/pelmor-faxd";
 }
 
-std::string DefaultSocketPath()
-{
-    std::string explicitPath = Environment("PELMOR_FAXD_SOCKET");
-    if (!explicitPath.empty())
-        return explicitPath;
-    std::string runtime = Environment("XDG_RUNTIME_DIR");
-    if (!runtime.empty())
-        return runtime + "/pelmor-faxd/socket";
-    return "/tmp/pelmor-faxd-" + std::to_string(getuid()) + "/socket";
-}
-
 std::string DefaultConfigPath()
 {
     std::string base = Environment("XDG_CONFIG_HOME");
@@ -139,7 +130,7 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
         given.emplace(name, value);
 
     options.DataDir = given.count("data-dir") ? given["data-dir"] : DefaultDataDir();
-    options.SocketPath = given.count("socket") ? given["socket"] : DefaultSocketPath();
+    options.SocketPath = given.count("socket") ? given["socket"] : DefaultFaxSocketPath();
     if (given.count("line"))
         options.LineName = given["line"];
     if (!IsFaxLineName(options.LineName)) {

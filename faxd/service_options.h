@@ -21,11 +21,9 @@ struct TServiceOptions {
 // gives what the command line left open). False with a short error.
 bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& options, std::string& error);
 
-// The defaults: $XDG_DATA_HOME/pelmor-faxd (~/.local/share/pelmor-faxd);
-// $PELMOR_FAXD_SOCKET, else $XDG_RUNTIME_DIR/pelmor-faxd/socket, else
-// /tmp/pelmor-faxd-<uid>/socket; $XDG_CONFIG_HOME/pelmor-faxd/config.
+// The defaults: $XDG_DATA_HOME/pelmor-faxd (~/.local/share/pelmor-faxd) and
+// $XDG_CONFIG_HOME/pelmor-faxd/config; the socket's is DefaultFaxSocketPath.
 std::string DefaultDataDir();
-std::string DefaultSocketPath();
 std::string DefaultConfigPath();
 
 std::string ServiceUsage();

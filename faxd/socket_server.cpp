@@ -1,6 +1,8 @@
 #include "socket_server.h"
 
 #include "durable/durable_file.h"
+#include "faxproto/fax_messages.h"
+#include "faxproto/fax_socket.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -17,23 +19,10 @@
 namespace {
 
 struct TClient {
+    TConnectionId Id;
     int Fd;
-    std::string Pending;
+    TLineBuffer Pending;
 };
-
-void SendLine(int fd, const std::string& text)
-{
-    std::string line = text + "\n";
-    size_t done = 0;
-    while (done < line.size()) {
-        ssize_t put = send(fd, line.data() + done, line.size() - done, MSG_NOSIGNAL);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return;
-        done += static_cast<size_t>(put);
-    }
-}
 
 // The socket's folder: made when missing; it must be a real folder of ours,
 // and nobody else may enter it.
@@ -43,12 +32,12 @@ bool PrepareFolder(const std::string& folder, std::string& error)
         error = "cannot create " + folder;
         return false;
     }
-    struct stat info{};
-    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid()) {
+    TSocketFolderState state = SocketFolderState(folder);
+    if (state == sfsMissing || state == sfsNotOurs) {
         error = folder + " is not a folder of this user";
         return false;
     }
-    if ((info.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0) {
+    if (state == sfsOpenToOthers && chmod(folder.c_str(), 0700) != 0) {
         error = "cannot make " + folder + " private";
         return false;
     }
@@ -85,13 +74,11 @@ TSocketServer::~TSocketServer()
 TSocketServer::TListenResult TSocketServer::Listen(const std::string& socketPath, std::string& error)
 {
     sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) {
+    if (!MakeSocketAddress(socketPath, address)) {
         error = "socket path too long: " + socketPath;
         return lrFailed;
     }
-    std::string folder = std::filesystem::path(socketPath).parent_path().string();
-    if (!PrepareFolder(folder.empty() ? "." : folder, error))
+    if (!PrepareFolder(FaxSocketFolder(socketPath), error))
         return lrFailed;
     LockFd = open((socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (LockFd < 0) {
@@ -105,7 +92,6 @@ TSocketServer::TListenResult TSocketServer::Listen(const std::string& socketPath
     // Holding the lock, whatever socket is there was left by a service that died.
     unlink(socketPath.c_str());
     ListenFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    socketPath.copy(address.sun_path, socketPath.size());
     mode_t previous = umask(077);
     bool bound = ListenFd >= 0 && bind(ListenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     umask(previous);
@@ -120,9 +106,27 @@ TSocketServer::TListenResult TSocketServer::Listen(const std::string& socketPath
     return lrListening;
 }
 
-void TSocketServer::Run(const std::function<std::string(const std::string&)>& handle, int stopFd)
+bool TSocketServer::Push(TConnectionId connection, const std::string& line)
+{
+    std::lock_guard lock(Guard);
+    auto found = Connections.find(connection);
+    return found != Connections.end() && SendLine(found->second, line);
+}
+
+void TSocketServer::Run(const TLineHandler& onLine, int stopFd, const TClosedHandler& onClosed)
 {
     std::vector<TClient> clients;
+    TConnectionId lastId = 0;
+    auto forget = [&](TClient& client) {
+        {
+            std::lock_guard lock(Guard);
+            Connections.erase(client.Id);
+            close(client.Fd);
+        }
+        client.Fd = -1;
+        if (onClosed)
+            onClosed(client.Id);
+    };
     for (;;) {
         std::vector<pollfd> watched = {{stopFd, POLLIN, 0}, {ListenFd, POLLIN, 0}};
         for (const TClient& client : clients)
@@ -142,13 +146,15 @@ void TSocketServer::Run(const std::function<std::string(const std::string&)>& ha
                 setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
                 uid_t peer = 0;
                 if (!PeerUid(fd, peer) || !IsPeerAllowed(peer, geteuid())) {
-                    SendLine(fd, R"({"ok":false,"error":"permission denied"})");
+                    SendLine(fd, EncodeRefusal("permission denied"));
                     close(fd);
                 } else if (clients.size() >= MaxClients) {
-                    SendLine(fd, R"({"ok":false,"error":"too many connections"})");
+                    SendLine(fd, EncodeRefusal("too many connections"));
                     close(fd);
                 } else {
-                    clients.push_back({fd, {}});
+                    clients.push_back({++lastId, fd, {}});
+                    std::lock_guard lock(Guard);
+                    Connections[lastId] = fd;
                 }
             }
         }
@@ -162,27 +168,20 @@ void TSocketServer::Run(const std::function<std::string(const std::string&)>& ha
                 continue;
             bool closing = got <= 0;
             if (!closing)
-                client.Pending.append(buffer, static_cast<size_t>(got));
-            size_t end;
-            while (!closing && (end = client.Pending.find('\n')) != std::string::npos) {
-                std::string request = client.Pending.substr(0, end);
-                client.Pending.erase(0, end + 1);
-                if (!request.empty() && request.back() == '\r')
-                    request.pop_back();
+                client.Pending.Append(buffer, static_cast<size_t>(got));
+            std::string request;
+            while (!closing && client.Pending.TakeLine(request))
                 if (!request.empty())
-                    SendLine(client.Fd, handle(request));
-            }
-            if (!closing && client.Pending.size() > MaxRequestBytes) {
-                SendLine(client.Fd, R"({"ok":false,"error":"request too long"})");
+                    onLine(client.Id, request);
+            if (!closing && client.Pending.PendingBytes() > MaxRequestBytes) {
+                Push(client.Id, EncodeRefusal("request too long"));
                 closing = true;
             }
-            if (closing) {
-                close(client.Fd);
-                client.Fd = -1;
-            }
+            if (closing)
+                forget(client);
         }
         std::erase_if(clients, [](const TClient& client) { return client.Fd < 0; });
     }
-    for (const TClient& client : clients)
-        close(client.Fd);
+    for (TClient& client : clients)
+        forget(client);
 }

@@ -1,6 +1,6 @@
 #include "fake_fax_service.h"
 
-#include "automation/fax/fax_json.h"
+#include "faxproto/fax_json.h"
 
 #include <poll.h>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 #include "automation/automation_error.h"
-#include "automation/fax/fax_json.h"
+#include "faxproto/fax_json.h"
 #include "automation/fax/fax_service_settings.h"
 #include "automation/fax/register_fax_servers.h"
 #include "automation/server_registry.h"

@@ -1,6 +1,6 @@
 #include "service_process.h"
 
-#include "jobs_command.h"
+#include "faxproto/fax_socket.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -78,7 +78,7 @@ void TServiceProcess::Kill(int signal)
 
 std::string TServiceProcess::AskRaw(const std::string& line) const
 {
-    return AskService(Socket, line);
+    return AskFaxService(Socket, line);
 }
 
 QJsonObject TServiceProcess::Ask(const QJsonObject& request) const

@@ -2,6 +2,7 @@
 #include "fax_tiff.h"
 #include "request_handler.h"
 #include "service_options.h"
+#include "faxproto/fax_socket.h"
 #include "service_process.h"
 #include "socket_server.h"
 #include "temp_dir.h"
@@ -267,10 +268,10 @@ TEST(ServiceOptions, LineOptionsConfigFileAndDefaults)
     setenv("XDG_RUNTIME_DIR", "/xdg/run", 1);
     unsetenv("PELMOR_FAXD_SOCKET");
     EXPECT_EQ(DefaultDataDir(), "/xdg/data/pelmor-faxd");
-    EXPECT_EQ(DefaultSocketPath(), "/xdg/run/pelmor-faxd/socket");
+    EXPECT_EQ(DefaultFaxSocketPath(), "/xdg/run/pelmor-faxd/socket");
     unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(DefaultSocketPath(), "/tmp/pelmor-faxd-" + std::to_string(getuid()) + "/socket");
+    EXPECT_EQ(DefaultFaxSocketPath(), "/tmp/pelmor-faxd-" + std::to_string(getuid()) + "/socket");
     setenv("PELMOR_FAXD_SOCKET", "/given/socket", 1);
-    EXPECT_EQ(DefaultSocketPath(), "/given/socket");
+    EXPECT_EQ(DefaultFaxSocketPath(), "/given/socket");
     unsetenv("PELMOR_FAXD_SOCKET");
 }

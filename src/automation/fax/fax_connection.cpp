@@ -16,28 +16,22 @@
 
 namespace {
 
-constexpr size_t MaxAnswerBytes = 1 << 20;
 constexpr int StartPollMs = 50;
 
 // The socket's folder must be ours and closed to everyone else, or another
 // user could stand in for the service and learn what we fax.
 void CheckSocketFolder(const std::string& socketPath) {
-    std::string folder = std::filesystem::path(socketPath).parent_path().string();
-    if (folder.empty()) folder = ".";
-    struct stat info {};
-    if (lstat(folder.c_str(), &info) != 0) return;
-    if (!S_ISDIR(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 077) != 0)
+    std::string folder = FaxSocketFolder(socketPath);
+    TSocketFolderState state = SocketFolderState(folder);
+    if (state == sfsNotOurs || state == sfsOpenToOthers)
         throw TAutomationError("the fax service's folder " + folder + " is not private");
 }
 
 // A connected, non-blocking socket, or -1 when no service answers there.
 int TryConnect(const std::string& socketPath) {
     sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)
-        throw TAutomationError("the fax service's socket path is too long");
+    if (!MakeSocketAddress(socketPath, address)) throw TAutomationError("the fax service's socket path is too long");
     CheckSocketFolder(socketPath);
-    socketPath.copy(address.sun_path, socketPath.size());
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) throw TAutomationError("cannot create a socket for the fax service");
     if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
@@ -59,7 +53,7 @@ TFaxConnection::~TFaxConnection() { Close(); }
 void TFaxConnection::Close() {
     if (Socket >= 0) close(Socket);
     Socket = -1;
-    Pending.clear();
+    Pending = {};
 }
 
 void TFaxConnection::Open(const std::string& serverName) {
@@ -79,9 +73,8 @@ void TFaxConnection::Open(const std::string& serverName) {
     }
     Socket = fd;
 
-    TJsonValue answer = Request(TJsonValue::TObject{{"op", "connect"}, {"server", serverName}});
-    const TJsonValue* protocol = answer.Find("protocol");
-    if (protocol && !(protocol->IsInteger() && protocol->AsInteger() == 1)) {
+    TConnectAnswer answer = ReadConnectAnswer(Request(TConnectRequest{serverName}));
+    if (answer.Protocol != FaxProtocolVersion) {
         Close();
         throw TAutomationError("the fax service speaks another protocol version");
     }
@@ -95,48 +88,31 @@ std::vector<std::string> TFaxConnection::Submit(const std::vector<std::string>& 
     if (ec) throw TAutomationError("cannot make the body's path absolute: " + body);
     if (!IsValidUtf8(path)) throw TAutomationError("the body's path is not UTF-8");
 
-    TJsonValue::TArray numbers;
-    for (const std::string& number : recipients) {
+    for (const std::string& number : recipients)
         if (!IsValidUtf8(number)) throw TAutomationError("a fax number is not UTF-8");
-        numbers.emplace_back(number);
-    }
-    TJsonValue answer =
-        Request(TJsonValue::TObject{{"op", "submit"}, {"recipients", std::move(numbers)}, {"body", path}});
-
-    std::vector<std::string> jobs;
-    if (const TJsonValue* list = answer.Find("jobs"); list && list->IsArray()) {
-        for (const TJsonValue& id : list->AsArray()) {
-            if (id.IsString()) jobs.push_back(id.AsString());
-            else if (id.IsInteger()) jobs.push_back(std::to_string(id.AsInteger()));
-        }
-    }
-    return jobs;
+    return ReadSubmitAnswer(Request(TSubmitRequest{recipients, path})).Jobs;
 }
 
-TJsonValue TFaxConnection::Request(const TJsonValue& request) {
+TJsonValue TFaxConnection::Request(const TFaxRequest& request) {
     if (!IsOpen()) throw TAutomationError("not connected to the fax service");
     std::string line;
     try {
-        WriteLine(EncodeJson(request) + "\n");
+        WriteLine(EncodeRequest(request) + "\n");
         line = ReadLine();
     } catch (const TAutomationError&) {
         // After a broken exchange the next answer could belong to this request.
         Close();
         throw;
     }
-    std::optional<TJsonValue> answer = DecodeJson(line);
-    const TJsonValue* ok = answer ? answer->Find("ok") : nullptr;
-    if (!ok || !ok->IsBool()) {
+    std::optional<TFaxAnswer> answer = DecodeAnswer(line);
+    if (!answer) {
         Close();
         throw TAutomationError("the fax service sent an answer that cannot be read");
     }
-    if (!ok->AsBool()) {
-        const TJsonValue* error = answer->Find("error");
-        throw TAutomationError(error && error->IsString() && !error->AsString().empty()
-                                   ? error->AsString()
-                                   : std::string("the fax service refused the request"));
-    }
-    return std::move(*answer);
+    if (!answer->Ok)
+        throw TAutomationError(!answer->Error.empty() ? answer->Error
+                                                      : std::string("the fax service refused the request"));
+    return std::move(answer->Object);
 }
 
 void TFaxConnection::WriteLine(const std::string& line) {
@@ -162,18 +138,14 @@ void TFaxConnection::WriteLine(const std::string& line) {
 
 std::string TFaxConnection::ReadLine() {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
+    std::string line;
     while (true) {
-        size_t end = Pending.find('\n');
-        if (end != std::string::npos) {
-            std::string line = Pending.substr(0, end);
-            Pending.erase(0, end + 1);
-            return line;
-        }
-        if (Pending.size() > MaxAnswerBytes) throw TAutomationError("the fax service's answer is too long");
+        if (Pending.TakeLine(line)) return line;
+        if (Pending.PendingBytes() > MaxFaxLineBytes) throw TAutomationError("the fax service's answer is too long");
         char buffer[4096];
         ssize_t n = recv(Socket, buffer, sizeof buffer, 0);
         if (n > 0) {
-            Pending.append(buffer, static_cast<size_t>(n));
+            Pending.Append(buffer, static_cast<size_t>(n));
             continue;
         }
         if (n == 0) throw TAutomationError("the fax service closed the connection");

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "automation/fax/fax_json.h"
+#include "faxproto/fax_json.h"
+#include "faxproto/fax_messages.h"
+#include "faxproto/fax_socket.h"
 
 #include <string>
 #include <vector>
@@ -26,7 +28,7 @@ public:
     std::vector<std::string> Submit(const std::vector<std::string>& recipients, const std::string& body);
 
     // Sends one request and returns the service's answer after checking "ok".
-    TJsonValue Request(const TJsonValue& request);
+    TJsonValue Request(const TFaxRequest& request);
 
 private:
     void WriteLine(const std::string& line);
@@ -34,5 +36,5 @@ private:
 
     int Socket = -1;
     int ReplyTimeoutMs = 0;
-    std::string Pending;
+    TLineBuffer Pending;
 };

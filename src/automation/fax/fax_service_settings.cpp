@@ -4,13 +4,6 @@
 #include <filesystem>
 #include <unistd.h>
 
-std::string DefaultFaxSocketPath() {
-    if (const char* path = std::getenv("PELMOR_FAXD_SOCKET"); path && *path) return path;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
-        return std::string(runtime) + "/pelmor-faxd/socket";
-    return "/tmp/pelmor-faxd-" + std::to_string(getuid()) + "/socket";
-}
-
 std::string DefaultFaxProgram() {
     std::error_code ec;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "faxproto/fax_socket.h"
 #include "platform/seam.h"
 
 #include <string>
@@ -16,10 +17,6 @@ struct TFaxServiceSettings {
     // How long a freshly started service may take to open its socket.
     int StartTimeoutMs = 5000;
 };
-
-// The socket path both sides agree on: $PELMOR_FAXD_SOCKET when set, else
-// $XDG_RUNTIME_DIR/pelmor-faxd/socket, else /tmp/pelmor-faxd-<uid>/socket.
-std::string DefaultFaxSocketPath();
 
 // pelmor-faxd beside this executable when it is there, else pelmor-faxd from PATH.
 std::string DefaultFaxProgram();

@@ -1,4 +1,4 @@
-#include "automation/fax/fax_json.h"
+#include "faxproto/fax_json.h"
 
 #include <charconv>
 #include <cstdio>

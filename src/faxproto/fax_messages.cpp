@@ -1,0 +1,193 @@
+#include "faxproto/fax_messages.h"
+
+#include <algorithm>
+
+namespace {
+
+using TObject = TJsonValue::TObject;
+
+std::string StringOf(const TJsonValue& object, std::string_view name) {
+    const TJsonValue* value = object.Find(name);
+    return value && value->IsString() ? value->AsString() : std::string();
+}
+
+bool BoolOf(const TJsonValue& object, std::string_view name) {
+    const TJsonValue* value = object.Find(name);
+    return value && value->IsBool() && value->AsBool();
+}
+
+bool DecodeSubmit(const TJsonValue& object, TSubmitRequest& submit, std::string& error) {
+    const TJsonValue* recipients = object.Find("recipients");
+    const TJsonValue* body = object.Find("body");
+    if (!recipients || !recipients->IsArray() || recipients->AsArray().empty()) {
+        error = "no recipients";
+        return false;
+    }
+    if (!body || !body->IsString()) {
+        error = "no body";
+        return false;
+    }
+    for (const TJsonValue& recipient : recipients->AsArray()) {
+        if (!recipient.IsString()) {
+            error = "fax numbers must be strings of digits";
+            return false;
+        }
+        if (!IsValidFaxNumber(recipient.AsString())) {
+            error = "invalid fax number: only ASCII digits are allowed";
+            return false;
+        }
+        submit.Recipients.push_back(recipient.AsString());
+    }
+    if (submit.Recipients.size() > MaxFaxRecipients) {
+        error = "too many recipients";
+        return false;
+    }
+    submit.Body = body->AsString();
+    return true;
+}
+
+// The service's answers list their members in name order.
+std::string Answer(TObject members) {
+    members.emplace_back("ok", true);
+    std::sort(members.begin(), members.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return EncodeJson(TJsonValue(std::move(members)));
+}
+
+TJsonValue::TArray Strings(const std::vector<std::string>& texts) { return {texts.begin(), texts.end()}; }
+
+} // namespace
+
+bool IsValidFaxNumber(const std::string& number) {
+    if (number.empty() || number.size() > 40) return false;
+    for (char c : number)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+std::string EncodeRequest(const TFaxRequest& request) {
+    if (const auto* connect = std::get_if<TConnectRequest>(&request))
+        return EncodeJson(TJsonValue(TObject{{"op", "connect"}, {"server", connect->Server}}));
+    if (const auto* submit = std::get_if<TSubmitRequest>(&request))
+        return EncodeJson(TJsonValue(
+            TObject{{"op", "submit"}, {"recipients", Strings(submit->Recipients)}, {"body", submit->Body}}));
+    return EncodeJson(TJsonValue(TObject{{"op", "jobs"}}));
+}
+
+bool DecodeRequest(std::string_view line, TFaxRequest& request, std::string& error) {
+    std::optional<TJsonValue> object = IsValidUtf8(line) ? DecodeJson(line) : std::nullopt;
+    if (!object || !object->IsObject()) {
+        error = "malformed request";
+        return false;
+    }
+    const TJsonValue* op = object->Find("op");
+    if (!op || !op->IsString()) {
+        error = "missing op";
+        return false;
+    }
+    if (op->AsString() == "connect") {
+        const TJsonValue* server = object->Find("server");
+        if (server && !server->IsString() && !server->IsNull()) {
+            error = "server must be a string";
+            return false;
+        }
+        request = TConnectRequest{server && server->IsString() ? server->AsString() : std::string()};
+        return true;
+    }
+    if (op->AsString() == "submit") {
+        TSubmitRequest submit;
+        if (!DecodeSubmit(*object, submit, error)) return false;
+        request = std::move(submit);
+        return true;
+    }
+    if (op->AsString() == "jobs") {
+        request = TJobsRequest{};
+        return true;
+    }
+    error = "unknown op";
+    return false;
+}
+
+std::string EncodeAnswer(const TConnectAnswer& answer) {
+    return Answer({{"service", answer.Service},
+                   {"protocol", answer.Protocol},
+                   {"line", answer.Line},
+                   {"simulated", answer.Simulated}});
+}
+
+std::string EncodeAnswer(const TSubmitAnswer& answer) { return Answer({{"jobs", Strings(answer.Jobs)}}); }
+
+std::string EncodeAnswer(const TJobsAnswer& answer) {
+    TJsonValue::TArray jobs;
+    for (const TJobInfo& job : answer.Jobs)
+        jobs.emplace_back(TObject{{"error", job.Error},
+                                  {"finished", job.Finished},
+                                  {"id", job.Id},
+                                  {"line", job.Line},
+                                  {"number", job.Number},
+                                  {"pages", job.Pages},
+                                  {"remote_id", job.RemoteId},
+                                  {"simulated", job.Simulated},
+                                  {"state", job.State},
+                                  {"status", job.Status},
+                                  {"submitted", job.Submitted}});
+    return Answer({{"jobs", std::move(jobs)}});
+}
+
+std::string EncodeRefusal(const std::string& error) {
+    return EncodeJson(TJsonValue(TObject{{"error", error}, {"ok", false}}));
+}
+
+std::optional<TFaxAnswer> DecodeAnswer(std::string_view line) {
+    std::optional<TJsonValue> object = DecodeJson(line);
+    const TJsonValue* ok = object ? object->Find("ok") : nullptr;
+    if (!ok || !ok->IsBool()) return std::nullopt;
+    TFaxAnswer answer;
+    answer.Ok = ok->AsBool();
+    answer.Error = StringOf(*object, "error");
+    answer.Object = std::move(*object);
+    return answer;
+}
+
+TConnectAnswer ReadConnectAnswer(const TJsonValue& object) {
+    TConnectAnswer answer;
+    answer.Service = StringOf(object, "service");
+    if (const TJsonValue* protocol = object.Find("protocol"))
+        answer.Protocol = protocol->IsInteger() ? protocol->AsInteger() : -1;
+    answer.Line = StringOf(object, "line");
+    answer.Simulated = BoolOf(object, "simulated");
+    return answer;
+}
+
+TSubmitAnswer ReadSubmitAnswer(const TJsonValue& object) {
+    TSubmitAnswer answer;
+    if (const TJsonValue* jobs = object.Find("jobs"); jobs && jobs->IsArray()) {
+        for (const TJsonValue& id : jobs->AsArray()) {
+            if (id.IsString()) answer.Jobs.push_back(id.AsString());
+            else if (id.IsInteger()) answer.Jobs.push_back(std::to_string(id.AsInteger()));
+        }
+    }
+    return answer;
+}
+
+TJobsAnswer ReadJobsAnswer(const TJsonValue& object) {
+    TJobsAnswer answer;
+    const TJsonValue* jobs = object.Find("jobs");
+    if (!jobs || !jobs->IsArray()) return answer;
+    for (const TJsonValue& entry : jobs->AsArray()) {
+        TJobInfo job;
+        job.Id = StringOf(entry, "id");
+        job.Number = StringOf(entry, "number");
+        job.State = StringOf(entry, "state");
+        if (const TJsonValue* pages = entry.Find("pages"); pages && pages->IsNumber())
+            job.Pages = static_cast<int64_t>(pages->AsNumber());
+        job.Error = StringOf(entry, "error");
+        job.Line = StringOf(entry, "line");
+        job.Simulated = BoolOf(entry, "simulated");
+        job.RemoteId = StringOf(entry, "remote_id");
+        job.Status = StringOf(entry, "status");
+        job.Submitted = StringOf(entry, "submitted");
+        job.Finished = StringOf(entry, "finished");
+        answer.Jobs.push_back(std::move(job));
+    }
+    return answer;
+}
