@@ -53,3 +53,13 @@ void InitAppPaths(const std::string& appDir) {
     TempImagePath = AppDir + "/tmp0.bmp";
     TempTextPath = AppDir + "/tmp0.txt";
 }
+
+void ResetAppState() {
+    AppDir.clear();
+    TempImagePath.clear();
+    TempTextPath.clear();
+    SendFilePath.clear();
+    DestName.clear();
+    DestNumber.clear();
+    BookChanged = false;
+}

@@ -25,3 +25,8 @@ std::string ResolveAppDir(const std::string& executableDir, const std::string& d
 
 // Sets AppDir and the two temporary paths.
 void InitAppPaths(const std::string& appDir);
+
+// Puts the state above back as at start-up: no paths, no destination, no file
+// to send, the book unchanged. The grid and dialog pointers follow their
+// widgets' lives and are left alone.
+void ResetAppState();

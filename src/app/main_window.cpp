@@ -53,8 +53,8 @@ void TForm1::ConnectHandlers() {
 }
 
 void TForm1::FormCreate(const std::string& appDir) {
+    ResetAppState();
     InitAppPaths(appDir);
-    BookChanged = false;
     LoadSettings();
     bool bookReady = !appDir.empty() && (UpdateBook(baList) || CreateBook());
     if (!bookReady) {

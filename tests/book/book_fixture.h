@@ -45,8 +45,8 @@ class BookTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterJetServers();
+        ResetAppState();
         InitAppPaths(Dir.Path().string());
-        BookChanged = false;
         BookGrid = &Grid;
     }
     void TearDown() override { BookGrid = nullptr; }

@@ -1,11 +1,14 @@
 #include "main_window_fixture.h"
 
+#include "app/app_state.h"
 #include "automation/register_servers.h"
 
 TMainWindowTest::TMainWindowTest()
     : NoSleep(SleepSeam, [this](uint32_t ms) { Sleeps.push_back(ms); }),
       FixedWorkArea(WorkAreaSeam, [this] { return WorkArea; }),
-      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }) {}
+      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }) {
+    ResetAppState();
+}
 
 TMainWindowTest::TBuiltInServers::TBuiltInServers() {
     static const bool registered = [] {
