@@ -100,32 +100,37 @@ void TForm1::CloseTwainManager() {
     TwainLoaded = false;
 }
 
+TForm1::TScreen TForm1::CurrentScreen() const {
+    if (Label3->isVisible()) return scFailure;
+    return StringGrid1->isHidden() ? scDrop : scMain;
+}
+
 void TForm1::Btn0Click() {
-    SetBusyCursor(true);
-    if (OpenSourceIndex != -1) {
-        if (TTwainSource* source = Twain1.SourceAt(OpenSourceIndex)) {
-            source->SourceEnabled = false;
-            source->Opened = false;
+    {
+        TBusyCursor busy;
+        if (OpenSourceIndex != -1) {
+            if (TTwainSource* source = Twain1.SourceAt(OpenSourceIndex)) {
+                source->SourceEnabled = false;
+                source->Opened = false;
+            }
+            OpenSourceIndex = -1;
         }
-        OpenSourceIndex = -1;
-    }
-    CloseTwainManager();
-    if (!Label3->isVisible()) {
-        if (StringGrid1->isHidden()) {
+        CloseTwainManager();
+        switch (CurrentScreen()) {
+        case scDrop:
             SetDropScreen(false);
             ShowMainControls(true);
-            SetBusyCursor(false);
             return;
+        case scMain:
+            CloseHistoryWindows();
+            if (!ConfirmAbandonTracking()) return;
+            if (BookChanged) CompactBook(BookPath(), BookTempPath());
+            SaveSettings();
+            break;
+        case scFailure:
+            break;
         }
-        CloseHistoryWindows();
-        if (!ConfirmAbandonTracking()) {
-            SetBusyCursor(false);
-            return;
-        }
-        if (BookChanged) CompactBook(BookPath(), BookTempPath());
-        SaveSettings();
     }
-    SetBusyCursor(false);
     close();
 }
 

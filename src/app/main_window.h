@@ -38,6 +38,12 @@ public:
     // with the folder the system keeps its files in (empty: none usable).
     void FormCreate(const std::string& appDir);
 
+    // Which screen the window shows: the main screen with the book, the drop
+    // screen of a chosen destination, or the failure screen of a start-up
+    // that found no usable book.
+    enum TScreen { scMain, scDrop, scFailure };
+    TScreen CurrentScreen() const;
+
     // Main-window operations the other subsystems call.
     void ShowMainControls(bool visible);
     void SetDropScreen(bool on);
