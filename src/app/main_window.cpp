@@ -117,7 +117,7 @@ void TForm1::Btn0Click() {
             SetBusyCursor(false);
             return;
         }
-        CloseHistoryWindows();
+        EnumWindows(CloseHistoryWindows);
         if (!ConfirmAbandonTracking()) {
             SetBusyCursor(false);
             return;
