@@ -19,6 +19,12 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
+// Gives a one-line field for a fax number the look of a plain edit control
+// (one pixel between frame and text) and a Gothic face whose half-width
+// digits let eleven of them show whole at the given pixel size, narrowed as
+// far as the field's width needs.
+void FitNumberField(QLineEdit& edit, int pixels);
+
 // A multi-line edit that reports a double click.
 class TMemo : public QPlainTextEdit {
     Q_OBJECT

@@ -122,7 +122,7 @@ void TForm1::Btn0Click() {
             ShowMainControls(true);
             return;
         case scMain:
-            CloseHistoryWindows();
+            EnumWindows(CloseHistoryWindows);
             if (!ConfirmAbandonTracking()) return;
             if (BookChanged) CompactBook(BookPath(), BookTempPath());
             SaveSettings();

@@ -40,8 +40,8 @@ void TForm1::CreateControls() {
     Label1->adjustSize();
 
     Edit1 = Named(new TEdit(this), "Edit1", 4, 14, 93, 19);
-    Edit1->setFont(PixelFont(base, 15, false));
     Edit1->setStyleSheet(QStringLiteral("background-color: white;"));
+    FitNumberField(*Edit1, 15);
     Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     Btn2 = Named(new QPushButton(QStringLiteral("OK"), this), "Btn2", 98, 13, 28, 20);

@@ -1,5 +1,6 @@
 #include "book/entry_dialog.h"
 
+#include "app/controls.h"
 #include "book/destination_book.h"
 #include "book/fax_number.h"
 
@@ -56,7 +57,7 @@ TForm2::TForm2(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window | Qt::Frame
     Edit0->setFont(PixelFont(font(), 15, false));
     Label1 = Place(WhiteBoldLabel(QStringLiteral("FAX番号"), this), "Label1", 127, 124, 51, 12);
     Edit1 = Place(new QLineEdit(this), "Edit1", 127, 136, 90, 19);
-    Edit1->setFont(PixelFont(font(), 16, false));
+    FitNumberField(*Edit1, 16);
     Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
     Label2 = Place(new QLabel(this), "Label2", 192, 24, 73, 12);
     Label2->hide();

@@ -38,7 +38,11 @@ std::vector<TColor> Row(const TBitmap& b, int y = 0)
 
 TEST(ColorValues, LumaAndSplit)
 {
-    EXPECT_DOUBLE_EQ(ColorLuma(10, 20, 30), 0.114 * 10 + 0.587 * 20 + 0.299 * 30);
+    // Arguments blue, green, red: each primary at full strength, and white.
+    EXPECT_NEAR(ColorLuma(255, 0, 0), 29.07, 1e-9);
+    EXPECT_NEAR(ColorLuma(0, 255, 0), 149.685, 1e-9);
+    EXPECT_NEAR(ColorLuma(0, 0, 255), 76.245, 1e-9);
+    EXPECT_NEAR(ColorLuma(255, 255, 255), 255.0, 1e-9);
     const TColorBytes b = SplitColor(RGBColor(1, 2, 3));
     EXPECT_EQ(b.Red, 1);
     EXPECT_EQ(b.Green, 2);
