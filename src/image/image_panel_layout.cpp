@@ -26,9 +26,9 @@ void TForm1::CreateImagePanel() {
     Panel1->hide();
 
     auto* group = Named(new QGroupBox(QStringLiteral("画質(24bitは送信激遅)"), Panel1), "GroupBox1", 4, 4, 140, 48);
-    RBtn1 = Named(new QRadioButton(QStringLiteral("4bit"), group), "RBtn1", 6, 20, 42, 20);
-    RBtn2 = Named(new QRadioButton(QStringLiteral("8bit"), group), "RBtn2", 48, 20, 42, 20);
-    RBtn3 = Named(new QRadioButton(QStringLiteral("24bit"), group), "RBtn3", 90, 20, 48, 20);
+    RBtn1 = Named(new QRadioButton(QStringLiteral("4bit"), group), "RBtn1", 4, 20, 40, 20);
+    RBtn2 = Named(new QRadioButton(QStringLiteral("8bit"), group), "RBtn2", 44, 20, 40, 20);
+    RBtn3 = Named(new QRadioButton(QStringLiteral("24bit"), group), "RBtn3", 84, 20, 54, 20);
     for (QRadioButton* button : {RBtn1, RBtn2, RBtn3})
         connect(button, &QRadioButton::toggled, this, [this](bool checked) {
             if (checked) RBtnClick();
