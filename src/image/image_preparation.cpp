@@ -62,13 +62,14 @@ bool TForm1::PrepareImage(bool preview, bool threshold, int level) {
     // stored picture came with, so the depth change below maps them afresh.
     const TBitmap& source = *SourcePicture;
     TBitmap work;
-    if (source.PixelFormat() == pf24bit || source.PixelFormat() == pf32bit) {
+    if (threshold) {
+        if (!ThresholdToTwoColors(source, work, clWhite, clBlack, std::uint8_t(level))) return false;
+    } else if (source.PixelFormat() == pf24bit || source.PixelFormat() == pf32bit) {
         if (!work.TryAssign(source)) return false;
     } else {
         if (!work.TryReset(source.Width(), source.Height(), pf24bit)) return false;
         work.Draw(source);
     }
-    if (threshold && !ThresholdToTwoColors(work, clWhite, clBlack, std::uint8_t(level))) return false;
     TPixelFormat format;
     if (!PixelFormatOfDepth(depth, format) || !work.TrySetPixelFormat(format)) return false;
     Image1->SetPicture(std::move(work));

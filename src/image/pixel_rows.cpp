@@ -48,9 +48,20 @@ void WriteRowBgr(TBitmap& bitmap, int y, int x, int count, const std::uint8_t* b
         }
         return;
     }
-    default:
-        for (int i = 0; i < count; ++i, bgr += 3)
-            PutIndex(row, bitmap.PixelFormat(), x + i, matcher->Nearest(bgr[0], bgr[1], bgr[2]));
+    default: {
+        // Neighbouring pixels are often alike: a run of one colour is
+        // matched once.
+        std::uint32_t lastKey = 0xFFFFFFFF;
+        std::uint8_t lastIndex = 0;
+        for (int i = 0; i < count; ++i, bgr += 3) {
+            const std::uint32_t key = std::uint32_t(bgr[0]) << 16 | std::uint32_t(bgr[1]) << 8 | bgr[2];
+            if (key != lastKey) {
+                lastKey = key;
+                lastIndex = matcher->Nearest(bgr[0], bgr[1], bgr[2]);
+            }
+            PutIndex(row, bitmap.PixelFormat(), x + i, lastIndex);
+        }
         return;
+    }
     }
 }

@@ -11,11 +11,36 @@ void Paint(std::uint8_t* p, const TColorBytes& c)
     p[2] = c.Red;
 }
 
+// The three products of ColorLuma for every channel value, so that a pixel's
+// grey costs two additions, summed in ColorLuma's order to give its very value.
+struct TLumaProducts {
+    double Blue[256], Green[256], Red[256];
+    TLumaProducts()
+    {
+        for (int v = 0; v < 256; ++v) {
+            Blue[v] = 0.114 * v;
+            Green[v] = 0.587 * v;
+            Red[v] = 0.299 * v;
+        }
+    }
+};
+
 }  // namespace
 
 bool ThresholdToTwoColors(TBitmap& bitmap, TColor first, TColor second, std::uint8_t threshold) noexcept
 {
+    TBitmap result;
+    if (!ThresholdToTwoColors(bitmap, result, first, second, threshold))
+        return false;
+    bitmap = std::move(result);
+    return true;
+}
+
+bool ThresholdToTwoColors(const TBitmap& bitmap, TBitmap& result, TColor first, TColor second,
+                          std::uint8_t threshold) noexcept
+{
     try {
+        static const TLumaProducts products;
         const TColorBytes firstBytes = SplitColor(first), secondBytes = SplitColor(second);
         const int w = bitmap.Width(), h = bitmap.Height();
         TBitmap work;
@@ -28,7 +53,8 @@ bool ThresholdToTwoColors(TBitmap& bitmap, TColor first, TColor second, std::uin
         for (int y = 0; y < h; ++y) {
             std::uint8_t* p = work.ScanLine(y);
             for (int x = 0; x < w; ++x, p += 3) {
-                const auto grey = std::uint8_t(std::lrint(ColorLuma(p[0], p[1], p[2])));
+                const auto grey =
+                    std::uint8_t(std::lrint(products.Blue[p[0]] + products.Green[p[1]] + products.Red[p[2]]));
                 p[0] = p[1] = p[2] = grey;
                 if (grey < smallest)
                     smallest = grey;
@@ -60,7 +86,7 @@ bool ThresholdToTwoColors(TBitmap& bitmap, TColor first, TColor second, std::uin
                 }
             }
         }
-        bitmap = std::move(work);
+        result = std::move(work);
         return true;
     } catch (...) {
         return false;
