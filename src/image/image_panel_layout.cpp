@@ -26,9 +26,12 @@ void TForm1::CreateImagePanel() {
     Panel1->hide();
 
     auto* group = Named(new QGroupBox(QStringLiteral("画質(24bitは送信激遅)"), Panel1), "GroupBox1", 4, 4, 140, 48);
-    RBtn1 = Named(new QRadioButton(QStringLiteral("4bit"), group), "RBtn1", 4, 20, 40, 20);
-    RBtn2 = Named(new QRadioButton(QStringLiteral("8bit"), group), "RBtn2", 44, 20, 40, 20);
-    RBtn3 = Named(new QRadioButton(QStringLiteral("24bit"), group), "RBtn3", 84, 20, 54, 20);
+    // The three buttons side by side at their natural widths, their texts
+    // close to their circles so that all three fit the narrow group.
+    group->setStyleSheet(QStringLiteral("QRadioButton { spacing: 3px; }"));
+    RBtn1 = Named(new QRadioButton(QStringLiteral("4bit"), group), "RBtn1", 3, 20);
+    RBtn2 = Named(new QRadioButton(QStringLiteral("8bit"), group), "RBtn2", RBtn1->geometry().right() + 1, 20);
+    RBtn3 = Named(new QRadioButton(QStringLiteral("24bit"), group), "RBtn3", RBtn2->geometry().right() + 1, 20);
     for (QRadioButton* button : {RBtn1, RBtn2, RBtn3})
         connect(button, &QRadioButton::toggled, this, [this](bool checked) {
             if (checked) RBtnClick();
