@@ -25,6 +25,18 @@ struct TLumaProducts {
     }
 };
 
+// A grey level rounded to the nearest whole number, halves to the even one,
+// as the default rounding of the floating-point unit gives; written out so
+// that no library call is made per pixel. The level lies within 0 to 255.
+inline std::uint8_t RoundLevel(double level)
+{
+    int whole = int(level);
+    const double rest = level - whole;
+    if (rest > 0.5 || (rest == 0.5 && (whole & 1)))
+        ++whole;
+    return std::uint8_t(whole);
+}
+
 }  // namespace
 
 bool ThresholdToTwoColors(TBitmap& bitmap, TColor first, TColor second, std::uint8_t threshold) noexcept
@@ -48,43 +60,38 @@ bool ThresholdToTwoColors(const TBitmap& bitmap, TBitmap& result, TColor first, 
             return false;
         work.Draw(bitmap);
 
-        // Grey pass: the grey goes back into the pixel, so no second buffer.
+        // Grey pass: each pixel's grey goes into its first byte, and the
+        // greys are counted.
+        std::uint64_t counts[256] = {};
         int smallest = 255;
         for (int y = 0; y < h; ++y) {
             std::uint8_t* p = work.ScanLine(y);
             for (int x = 0; x < w; ++x, p += 3) {
-                const auto grey =
-                    std::uint8_t(std::lrint(products.Blue[p[0]] + products.Green[p[1]] + products.Red[p[2]]));
-                p[0] = p[1] = p[2] = grey;
-                if (grey < smallest)
-                    smallest = grey;
+                const std::uint8_t grey = RoundLevel(products.Blue[p[0]] + products.Green[p[1]] + products.Red[p[2]]);
+                p[0] = grey;
+                ++counts[grey];
+                smallest = grey < smallest ? grey : smallest;
             }
         }
 
-        // Split pass.
-        std::uint64_t firstCount = 0, secondCount = 0;
+        // The near-dark class lies within threshold of the darkest grey. The
+        // larger class takes the first colour; on equal counts the near-dark
+        // one does. Each grey's colour is settled before any pixel is painted.
+        std::uint64_t nearDark = 0, total = 0;
+        for (int grey = 0; grey < 256; ++grey) {
+            total += counts[grey];
+            if (grey - smallest <= threshold)
+                nearDark += counts[grey];
+        }
+        const bool nearDarkFirst = nearDark >= total - nearDark;
+        TColorBytes colorOfGrey[256];
+        for (int grey = 0; grey < 256; ++grey)
+            colorOfGrey[grey] = (grey - smallest <= threshold) == nearDarkFirst ? firstBytes : secondBytes;
+
         for (int y = 0; y < h; ++y) {
             std::uint8_t* p = work.ScanLine(y);
-            for (int x = 0; x < w; ++x, p += 3) {
-                if (p[0] - smallest > threshold) {
-                    Paint(p, secondBytes);
-                    ++secondCount;
-                } else {
-                    Paint(p, firstBytes);
-                    ++firstCount;
-                }
-            }
-        }
-
-        // The larger class takes the first colour.
-        if (secondCount > firstCount) {
-            for (int y = 0; y < h; ++y) {
-                std::uint8_t* p = work.ScanLine(y);
-                for (int x = 0; x < w; ++x, p += 3) {
-                    const bool isFirst = p[0] == firstBytes.Blue && p[1] == firstBytes.Green && p[2] == firstBytes.Red;
-                    Paint(p, isFirst ? secondBytes : firstBytes);
-                }
-            }
+            for (int x = 0; x < w; ++x, p += 3)
+                Paint(p, colorOfGrey[p[0]]);
         }
         result = std::move(work);
         return true;
