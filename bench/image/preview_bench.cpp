@@ -8,10 +8,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <QApplication>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 
 #include "app/app_state.h"
@@ -50,15 +52,19 @@ void CountPage(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * std::int64_t(2480) * 3508);
 }
 
+// range(0): the depth chosen, 4, 8 (as on a first start) or 24 bits.
 void BM_OpenPreview(benchmark::State& state)
 {
     TForm1& form = Form();
+    QRadioButton* depth = state.range(0) == 4 ? form.RBtn1 : state.range(0) == 24 ? form.RBtn3 : form.RBtn2;
+    depth->setChecked(true);
     for (auto _ : state) {
         if (!form.PrepareImage(true, false, 0))
             state.SkipWithError("the preview could not be made");
         PaintPreview(form);
     }
-    state.SetLabel("8 bits");
+    state.SetLabel(std::to_string(state.range(0)) + " bits");
+    form.RBtn2->setChecked(true);
     CountPage(state);
 }
 
@@ -144,7 +150,7 @@ void BM_Floor_TrimClick(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(BM_OpenPreview)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenPreview)->Arg(4)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Floor_OpenPreview)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SliderRelease)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Floor_SliderRelease)->Unit(benchmark::kMillisecond);
