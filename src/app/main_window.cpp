@@ -7,6 +7,8 @@
 #include "book/destination_book.h"
 #include "book/string_grid.h"
 #include "image/bitmap.h"
+#include "image/image_control.h"
+#include "image/track_bar.h"
 #include "send/history_windows.h"
 #include "platform/busy_cursor.h"
 #include "platform/system_info.h"
@@ -87,10 +89,9 @@ void TForm1::ShowMainControls(bool visible) {
 }
 
 void TForm1::ClearImages() {
-    for (QLabel* holder : {Image0, Image1}) {
-        if (!holder->pixmap().isNull()) holder->setPixmap(QPixmap());
-    }
+    if (!Image0->pixmap().isNull()) Image0->setPixmap(QPixmap());
     SourcePicture.reset();
+    Image1->Clear();
 }
 
 void TForm1::CloseTwainManager() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/variant.h"
+#include "platform/open_dialog.h"
 #include "twain/twain_host.h"
 
 #include <QImage>
@@ -18,11 +19,15 @@ class QPushButton;
 class QRadioButton;
 class QFrame;
 class QMimeData;
+class QScrollArea;
 class TEdit;
 class TMemo;
 class TStringGrid;
 class TWrapButton;
 class TBitmap;
+class TFileListBox;
+class TImage;
+class TYTrackBar;
 
 // The main window: a borderless 452 × 383 window with the destination list,
 // the direct-entry field, the memo and the buttons; it becomes the drop screen
@@ -71,13 +76,24 @@ public:
     bool ConfirmAbandonTracking();
     void OpenHistoryFolder(const std::string& name, const std::string& number);
 
-    // Pictures.
+    // Pictures. A picture from a file or the scanner is put into Image0
+    // (SourcePicture) and handed to HandleLoadedImage.
     void Btn5Click();
     void Btn6or7Click(QPushButton& button);
+    void Btn8Click();
+    void FileListBox1Click();
+    void RBtnClick();
+    void YTBar0MouseUp();
+    void TrimBtnClick(QPushButton& button);
     void CloseImagePanel();
+    void ShowPreviewLayout(bool confirm);
+    void ShowSettingsLayout();
+    void PlaceTrimButtons(int x, int y, bool visible);
     bool LoadSourceImage(const std::string& path);
     void HandleLoadedImage();
+    bool PrepareImage(bool preview, bool threshold, int level);
     bool FitAndSaveImage(const TBitmap& bitmap, int depth);
+    void SendPreviewImage();
     int SelectedPixelFormat() const;
     void ReportImageLoadFailed();
     void ReportImageProcessFailed();
@@ -128,14 +144,22 @@ public:
     TStringGrid* StringGrid1;
     QListWidget* ListBox1;
     QFrame* Panel1;
-    QWidget* YTBar0;
+    TYTrackBar* YTBar0;
     QLabel* Image0;
-    QLabel* Image1;
+    TImage* Image1;
+    QScrollArea* ScrollBox1;
+    TFileListBox* FileListBox1;
+    QLabel* Label4;
+    QPushButton* Btn6;
+    QPushButton* Btn7;
+    QPushButton* Btn8;
     QCheckBox* CheckBox1;
     QCheckBox* CheckBox2;
+    QLabel* CheckBox2Text;
     QRadioButton* RBtn1;
     QRadioButton* RBtn2;
     QRadioButton* RBtn3;
+    TOpenDialog OpenDialog1;
     QTimer* Timer1;
     TTwainHost Twain1;
 

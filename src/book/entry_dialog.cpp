@@ -24,13 +24,6 @@ T* Place(T* control, const char* name, int left, int top, int width = -1, int he
     return control;
 }
 
-QFont PixelFont(const QFont& base, int pixels, bool bold) {
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 QLabel* WhiteBoldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setFont(PixelFont(parent->font(), 12, true));

@@ -200,6 +200,24 @@ TEST(Trim, FifteenToTenFromEitherSide)
     EXPECT_EQ(negative.Width(), 15);
 }
 
+TEST(Trim, ColumnsOffTheLeftOfIndexedPicturesKeepEveryPixelAcrossByteBoundaries)
+{
+    for (TPixelFormat format : {pf1bit, pf4bit, pf8bit}) {
+        TBitmap source;
+        source.TryReset(23, 2, format);
+        const std::vector<TColor>& table = source.ColorTable();
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 23; ++x)
+                source.SetPixel(x, y, table[std::size_t(x * 5 + y) % table.size()]);
+        TBitmap trimmed(source);
+        TrimBitmapEdge(trimmed, 0, 1, 3);
+        ASSERT_EQ(trimmed.Width(), 20);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 20; ++x)
+                EXPECT_EQ(trimmed.Pixel(x, y), source.Pixel(x + 3, y)) << BitsPerPixel(format) << " bits, " << x;
+    }
+}
+
 TEST(Trim, RowsOffTopOrBottomKeepDepth)
 {
     TBitmap source;
