@@ -8,6 +8,7 @@
 #include "book/string_grid.h"
 #include "image/bitmap.h"
 #include "send/history_windows.h"
+#include "twain/twain_source.h"
 #include "platform/busy_cursor.h"
 #include "platform/system_info.h"
 
@@ -104,8 +105,8 @@ void TForm1::Btn0Click() {
     SetBusyCursor(true);
     if (OpenSourceIndex != -1) {
         if (TTwainSource* source = Twain1.SourceAt(OpenSourceIndex)) {
-            source->SourceEnabled = false;
-            source->Opened = false;
+            source->SetSourceEnabled(false);
+            source->SetOpened(false);
         }
         OpenSourceIndex = -1;
     }
