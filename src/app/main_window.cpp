@@ -8,7 +8,6 @@
 #include "book/string_grid.h"
 #include "image/bitmap.h"
 #include "send/history_windows.h"
-#include "twain/twain_source.h"
 #include "platform/busy_cursor.h"
 #include "platform/system_info.h"
 
@@ -37,6 +36,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
 }
 
 TForm1::~TForm1() {
+    Twain1.OnSourceDisable = nullptr;
+    Twain1.OnTwainAcquire = nullptr;
     if (BookGrid == StringGrid1) BookGrid = nullptr;
 }
 
@@ -51,6 +52,7 @@ void TForm1::ConnectHandlers() {
     connect(Memo1, &TMemo::DoubleClicked, this, &TForm1::Memo1DblClick);
     connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int row, int column) { StringGrid1Click(column, row); });
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    ConnectScanner();
 }
 
 void TForm1::FormCreate(const std::string& appDir) {
@@ -103,13 +105,7 @@ void TForm1::CloseTwainManager() {
 
 void TForm1::Btn0Click() {
     SetBusyCursor(true);
-    if (OpenSourceIndex != -1) {
-        if (TTwainSource* source = Twain1.SourceAt(OpenSourceIndex)) {
-            source->SetSourceEnabled(false);
-            source->SetOpened(false);
-        }
-        OpenSourceIndex = -1;
-    }
+    CloseOpenSource();
     CloseTwainManager();
     if (!Label3->isVisible()) {
         if (StringGrid1->isHidden()) {

@@ -77,6 +77,11 @@ public:
     void ReportImageProcessFailed();
     void ReportNoPicture();
 
+    // Scanner.
+    void ListBox1Click();
+    void Twain1TwainAcquire(void* sender, int index, TBitmap& image, bool& cancel);
+    void CloseOpenSource();
+
     // Quit and the small buttons.
     void Btn0Click();
     void Btn1Click();
@@ -150,6 +155,8 @@ private:
     void CreateControls();
     void CreateImagePanel();
     void ConnectHandlers();
+    void ConnectScanner();
+    void EndScanCursor();
     void DrawText(int x, int y, const QString& text);
     void EraseDrawn(const QRect& area);
     void EraseAlong(const QPoint& from, const QPoint& to);
@@ -157,4 +164,5 @@ private:
     QImage DrawnLayer;
     QPoint LastRubPoint;
     bool Rubbing = false;
+    bool ScanCursor = false;  // the busy cursor of a scan in progress is shown
 };

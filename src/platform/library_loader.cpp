@@ -32,11 +32,13 @@ std::string FindLibraryFolder(const std::string& fileName) {
     return {};
 }
 
-TSeam<TLibraryCalls()> LibraryCallsSeam([] {
+TLibraryCalls SystemLibraryCalls() {
     return TLibraryCalls{
         FindLibraryFolder,
         [](const std::string& path) -> void* { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); },
         [](void* library, const char* name) -> void* { return dlsym(library, name); },
         [](void* library) { return dlclose(library) == 0; },
     };
-});
+}
+
+TSeam<TLibraryCalls()> LibraryCallsSeam(SystemLibraryCalls);

@@ -24,4 +24,5 @@ struct TLibraryCalls {
     std::function<void*(void* library, const char* name)> Resolve;
     std::function<bool(void* library)> Free;
 };
+TLibraryCalls SystemLibraryCalls();
 extern TSeam<TLibraryCalls()> LibraryCallsSeam;

@@ -100,7 +100,17 @@ bool TTwainHost::ListSources() {
 }
 
 void TTwainHost::ClearSources() {
-    for (int i = 0; i < SourceList.Count(); ++i) delete static_cast<TTwainSource*>(SourceList.Item(i));
+    for (int i = 0; i < SourceList.Count(); ++i) {
+        auto* source = static_cast<TTwainSource*>(SourceList.Item(i));
+        // A source whose transfer is running (an event handler closed the
+        // manager) is closed now and freed when the transfer has returned.
+        if (EventDepth > 0) {
+            source->Close();
+            Retired.push_back(source);
+        } else {
+            delete source;
+        }
+    }
     SourceList.Clear();
     FSourcesListed = false;
 }
@@ -137,9 +147,14 @@ int TTwainHost::IndexOfIdentity(const TW_IDENTITY& identity) const {
 intptr_t TTwainHost::WindowProcedure(const TWindowMessage& message) {
     if (OpenSourceCount <= 0) return 0;
     TWindowMessage record = message;
+    ++EventDepth;
     for (int i = 0; i < SourceCount(); ++i) {
         TTwainSource* source = SourceAt(i);
-        if (source && source->Opened() && source->SourceEnabled() && source->HandleEvent(record)) return 0;
+        if (source && source->Opened() && source->SourceEnabled() && source->HandleEvent(record)) break;
+    }
+    if (--EventDepth == 0) {
+        for (TTwainSource* source : Retired) delete source;
+        Retired.clear();
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class TBitmap;
 class TTwainSource;
@@ -28,7 +29,9 @@ using TOnAcquireProgress = std::function<void(void* sender, int index, TBitmap* 
 // for the application identity Info, lists its data sources and routes their
 // notifications, which arrive at an invisible window, to them. Everything runs
 // on the thread that made the host; a whole transfer runs inside the window's
-// procedure, so an event handler may close its source but never the manager.
+// procedure. An event handler may close its source, and even the manager: the
+// source objects are then closed at once but freed only when the transfer
+// has returned.
 class TTwainHost {
 public:
     static constexpr const char* LibraryName = "libpelmortwain.so";
@@ -85,6 +88,8 @@ private:
     intptr_t WindowProcedure(const TWindowMessage& message);
 
     TPointerList SourceList;
+    int EventDepth = 0;
+    std::vector<TTwainSource*> Retired;
     bool FSourcesListed = false;
     void* LibraryHandle = nullptr;
     DSMENTRYPROC EntryPoint = nullptr;

@@ -5,7 +5,12 @@
 TMainWindowTest::TMainWindowTest()
     : NoSleep(SleepSeam, [this](uint32_t ms) { Sleeps.push_back(ms); }),
       FixedWorkArea(WorkAreaSeam, [this] { return WorkArea; }),
-      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }) {}
+      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }),
+      NoScannerLibrary(LibraryCallsSeam, [] {
+          TLibraryCalls calls = SystemLibraryCalls();
+          calls.Find = [](const std::string&) { return std::string(); };
+          return calls;
+      }) {}
 
 TMainWindowTest::TBuiltInServers::TBuiltInServers() {
     static const bool registered = [] {

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "book/string_grid.h"
 #include "message_box_recorder.h"
+#include "platform/library_loader.h"
 #include "platform/system_info.h"
 #include "recording_fax_service.h"
 #include "temp_dir.h"
@@ -45,4 +46,6 @@ private:
     TScopedSeam<void(uint32_t)> NoSleep;
     TScopedSeam<TWorkArea()> FixedWorkArea;
     TScopedSeam<std::string()> FixedComputerName;
+    // No scanner library is found unless a test brings one.
+    TScopedSeam<TLibraryCalls()> NoScannerLibrary;
 };

@@ -142,3 +142,20 @@ TEST_F(TwainTransferTest, FaultsOfTheSourceEndWithAnErrorEvent) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TwainTransferTest, AHandlerMayCloseTheManagerWhileItsTransferRuns) {
+    Manager.SetPage(4, 3, 8, TWPT_GRAY, 8);
+    Host.OnTwainAcquire = [this](void*, int, TBitmap& image, bool&) {
+        Images.push_back(image);
+        Host.SetLibraryLoaded(false);
+    };
+    Ready();
+    EXPECT_EQ(Images.size(), 1u);
+    EXPECT_FALSE(Host.LibraryLoaded());
+    EXPECT_EQ(Host.OpenSourceCount, 0);
+    EXPECT_TRUE(Manager.CallsOf("ENDXFER").empty());
+}
+
+} // namespace
