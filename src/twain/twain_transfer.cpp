@@ -177,7 +177,9 @@ TW_UINT16 TTwainSource::RunMemoryTransfer(HBITMAP bitmap, TW_INT16 pixelType) {
             remaining -= n;
             filled += n;
             if (filled == stride) {
-                if (pixelType == TWPT_RGB)
+                // Only whole three-byte pixels are swapped: a source that calls
+                // a page of another depth RGB keeps its bytes.
+                if (pixelType == TWPT_RGB && record.bmBitsPixel == 24)
                     for (int x = 0; x < record.bmWidth; ++x) std::swap(rowStart[x * 3], rowStart[x * 3 + 2]);
                 filled = 0;
                 --row;

@@ -159,3 +159,16 @@ TEST_F(TwainTransferTest, AHandlerMayCloseTheManagerWhileItsTransferRuns) {
 }
 
 } // namespace
+
+namespace {
+
+// Found by the strip fuzzer: a source that calls an 8-bit page RGB.
+TEST_F(TwainTransferTest, AnRgbPageOfAnotherDepthKeepsItsBytes) {
+    Manager.SetPage(3, 2, 8, TWPT_RGB, 8);
+    Ready();
+    ASSERT_EQ(Images.size(), 1u);
+    EXPECT_EQ(Images[0].ScanLine(1)[0], 4);
+    EXPECT_EQ(Images[0].ScanLine(1)[2], 6);
+}
+
+} // namespace
