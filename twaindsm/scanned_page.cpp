@@ -80,18 +80,28 @@ int SetResolution(SANE_Handle device) {
     return int(std::lround(toDpi(values[0])));
 }
 
-bool ReadFrame(SANE_Handle device, const std::atomic<bool>& cancel, std::vector<uint8_t>& frame) {
-    frame.clear();
-    uint8_t buffer[65536];
+// Reads a frame straight into its buffer, whose size the parameters tell
+// (a hand scanner does not know its lines: the buffer then grows).
+bool ReadFrame(SANE_Handle device, const SANE_Parameters& p, const std::atomic<bool>& cancel, std::vector<uint8_t>& frame) {
+    constexpr size_t Limit = size_t(1) << 31;
+    size_t expected = p.lines > 0 && p.bytes_per_line > 0 ? size_t(p.lines) * size_t(p.bytes_per_line) : 0;
+    frame.resize(std::min(expected, Limit) + 1);
+    size_t filled = 0;
     for (;;) {
         if (cancel) return false;
+        if (frame.size() - filled < 65536) {
+            if (frame.size() >= Limit) return false;
+            frame.resize(std::min(frame.size() * 2 + 65536, Limit));
+        }
         SANE_Int length = 0;
-        SANE_Status status = sane_read(device, buffer, sizeof buffer, &length);
-        if (status == SANE_STATUS_EOF) return true;
+        size_t room = std::min<size_t>(frame.size() - filled, 1u << 30);
+        SANE_Status status = sane_read(device, frame.data() + filled, SANE_Int(room), &length);
+        if (status == SANE_STATUS_EOF) break;
         if (status != SANE_STATUS_GOOD) return false;
-        if (frame.size() + size_t(length) > (size_t(1) << 31)) return false;
-        frame.insert(frame.end(), buffer, buffer + length);
+        filled += size_t(length);
     }
+    frame.resize(filled);
+    return true;
 }
 
 // Puts a frame's samples into the page: all channels of an RGB or grey frame,
@@ -163,7 +173,7 @@ bool ScanPage(SANE_Handle device, const std::atomic<bool>& cancel, TScannedPage&
             sane_cancel(device);
             return false;
         }
-        if (!ReadFrame(device, cancel, frame)) {
+        if (!ReadFrame(device, parameters, cancel, frame)) {
             reason = cancel ? "cancelled" : "read failed";
             sane_cancel(device);
             return false;
