@@ -27,6 +27,7 @@ TPrivateSane::TPrivateSane(double widthMm, double heightMm) {
         HadPrevious = true;
     }
     setenv("SANE_CONFIG_DIR", ConfigDir().c_str(), 1);
+    dlopen("libsane.so.1", RTLD_NOW | RTLD_NODELETE);
     for (const char* folder : {"/usr/lib/x86_64-linux-gnu/sane", "/usr/lib/aarch64-linux-gnu/sane", "/usr/lib/sane"})
         if (dlopen((std::string(folder) + "/libsane-test.so.1").c_str(), RTLD_NOW | RTLD_NODELETE)) break;
 }

@@ -9,8 +9,9 @@
 // machine's SANE configuration is never read. SANE reads the folder's name
 // once per process, so a process has one such configuration, ForThisProcess.
 //
-// The test backend keeps what a cancelled scan had allocated until the
-// process ends; it is held loaded so that the leak checker can name it.
+// SANE and its test backend keep a little memory until the process ends
+// (the configuration folder's name, what a cancelled scan had allocated);
+// they are held loaded so that the leak checker can name them.
 class TPrivateSane {
 public:
     static TPrivateSane& ForThisProcess(double widthMm = 80, double heightMm = 100);
