@@ -96,6 +96,7 @@ TW_UINT16 TDataSource::Enable(const TW_USERINTERFACE& ui) {
     if (Enabled) return Fail(TWCC_SEQERROR);
     auto* parent = static_cast<TWindowHandle*>(ui.hParent);
     if (!parent || !parent->Post) return Fail(TWCC_BADVALUE);
+    if (Worker.joinable()) Worker.join();
     Enabled = true;
     Cancel = false;
     Worker = std::thread(&TDataSource::Scan, this, parent);
@@ -112,6 +113,7 @@ void TDataSource::Disable() {
     }
     std::lock_guard guard(Lock);
     Enabled = false;
+    ScanFailed = false;
     PageReady = false;
     Transferring = false;
     Page = TScannedPage();
@@ -122,11 +124,15 @@ void TDataSource::Scan(TWindowHandle* parent) {
     std::string reason;
     bool scanned = ScanPage(Device, Cancel, page, reason);
     if (Cancel) return;
-    if (scanned) {
+    {
         std::lock_guard guard(Lock);
-        Page = std::move(page);
-        PageReady = true;
-        NextRow = 0;
+        if (scanned) {
+            Page = std::move(page);
+            PageReady = true;
+            NextRow = 0;
+        } else {
+            ScanFailed = true;
+        }
     }
     parent->Post(parent, WINDOW_APP_MESSAGE, scanned ? MSG_XFERREADY : MSG_CLOSEDSREQ, intptr_t(Id));
 }
@@ -135,7 +141,13 @@ TW_UINT16 TDataSource::ProcessEvent(TW_EVENT& event) {
     const auto* message = static_cast<const TWindowMessage*>(event.pEvent);
     event.TWMessage = MSG_NULL;
     if (!message || message->Message != WINDOW_APP_MESSAGE || message->LParam != intptr_t(Id)) return TWRC_NOTDSEVENT;
-    event.TWMessage = TW_UINT16(message->WParam);
+    // A notification of an earlier enabling (posted as it was being cancelled)
+    // is taken and dropped: it must not start a transfer of this one.
+    std::lock_guard guard(Lock);
+    bool current = (message->WParam == MSG_XFERREADY && PageReady && !Transferring) ||
+                   (message->WParam == MSG_CLOSEDSREQ && ScanFailed);
+    event.TWMessage = current ? TW_UINT16(message->WParam) : MSG_NULL;
+    if (message->WParam == MSG_CLOSEDSREQ) ScanFailed = false;
     return TWRC_DSEVENT;
 }
 

@@ -48,6 +48,7 @@ private:
     std::mutex Lock;
     bool Enabled = false;
     bool PageReady = false;  // guarded by Lock
+    bool ScanFailed = false; // guarded by Lock
     TScannedPage Page;       // written by the worker before PageReady
     size_t NextRow = 0;
     bool Transferring = false;

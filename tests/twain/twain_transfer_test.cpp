@@ -13,9 +13,7 @@ namespace {
 class TwainTransferTest : public ::testing::Test {
 protected:
     TwainTransferTest() {
-        Host.OnTwainAcquire = [this](void*, int, TBitmap& image, bool&) {
-            Images.push_back(image);
-            };
+        Host.OnTwainAcquire = [this](void*, int, TBitmap& image, bool&) { Images.push_back(image); };
         Host.OnAcquireError = [this](void*, int, int32_t code, int32_t) { Errors.push_back(code); };
         Host.OnAcquireProgress = [this](void*, int, TBitmap*, int current, int total) {
             Progress.push_back({current, total});
