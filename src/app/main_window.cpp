@@ -38,6 +38,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
 }
 
 TForm1::~TForm1() {
+    Twain1.OnSourceDisable = nullptr;
+    Twain1.OnTwainAcquire = nullptr;
     if (BookGrid == StringGrid1) BookGrid = nullptr;
 }
 
@@ -52,6 +54,7 @@ void TForm1::ConnectHandlers() {
     connect(Memo1, &TMemo::DoubleClicked, this, &TForm1::Memo1DblClick);
     connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int row, int column) { StringGrid1Click(column, row); });
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    ConnectScanner();
 }
 
 void TForm1::FormCreate(const std::string& appDir) {
@@ -109,13 +112,7 @@ TForm1::TScreen TForm1::CurrentScreen() const {
 void TForm1::Btn0Click() {
     {
         TBusyCursor busy;
-        if (OpenSourceIndex != -1) {
-            if (TTwainSource* source = Twain1.SourceAt(OpenSourceIndex)) {
-                source->SourceEnabled = false;
-                source->Opened = false;
-            }
-            OpenSourceIndex = -1;
-        }
+        CloseOpenSource();
         CloseTwainManager();
         switch (CurrentScreen()) {
         case scDrop:

@@ -99,6 +99,11 @@ public:
     void ReportImageProcessFailed();
     void ReportNoPicture();
 
+    // Scanner.
+    void ListBox1Click();
+    void Twain1TwainAcquire(void* sender, int index, TBitmap& image, bool& cancel);
+    void CloseOpenSource();
+
     // Quit and the small buttons.
     void Btn0Click();
     void Btn1Click();
@@ -180,6 +185,8 @@ private:
     void CreateControls();
     void CreateImagePanel();
     void ConnectHandlers();
+    void ConnectScanner();
+    void EndScanCursor();
     void DrawText(int x, int y, const QString& text);
     void EraseDrawn(const QRect& area);
     void EraseAlong(const QPoint& from, const QPoint& to);
@@ -187,4 +194,5 @@ private:
     QImage DrawnLayer;
     QPoint LastRubPoint;
     bool Rubbing = false;
+    bool ScanCursor = false;  // the busy cursor of a scan in progress is shown
 };

@@ -11,6 +11,11 @@ TMainWindowTest::TMainWindowTest()
       RecordedClose(CloseDesktopWindowSeam, [this](uint32_t handle) {
           ClosedWindows.push_back(handle);
           return true;
+      }),
+      NoScannerLibrary(LibraryCallsSeam, [] {
+          TLibraryCalls calls = SystemLibraryCalls();
+          calls.Find = [](const std::string&) { return std::string(); };
+          return calls;
       }) {
     ResetAppState();
 }

@@ -8,6 +8,7 @@
 #include "image/track_bar.h"
 #include "message_box_recorder.h"
 #include "platform/desktop_windows.h"
+#include "platform/library_loader.h"
 #include "platform/system_info.h"
 #include "recording_fax_service.h"
 #include "temp_dir.h"
@@ -54,4 +55,6 @@ private:
     TScopedSeam<std::string()> FixedComputerName;
     TScopedSeam<std::vector<TDesktopWindow>()> OwnDesktop;
     TScopedSeam<bool(uint32_t)> RecordedClose;
+    // No scanner library is found unless a test brings one.
+    TScopedSeam<TLibraryCalls()> NoScannerLibrary;
 };
