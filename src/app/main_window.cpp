@@ -84,6 +84,7 @@ void TForm1::ShowMainControls(bool visible) {
     Edit1->setVisible(visible);
     Memo1->setVisible(visible);
     StringGrid1->setVisible(visible);
+    ShowInboxOffer();
 }
 
 void TForm1::ClearImages() {
@@ -114,6 +115,11 @@ void TForm1::Btn0Click() {
         if (StringGrid1->isHidden()) {
             SetDropScreen(false);
             ShowMainControls(true);
+            SetBusyCursor(false);
+            return;
+        }
+        // With a printed document offered, the button reads "Cancel" and throws it away.
+        if (DiscardOfferedDocument()) {
             SetBusyCursor(false);
             return;
         }
