@@ -45,13 +45,15 @@ TEST_F(PrintInboxOffer, WaitingDocumentsAreOfferedInOrderAndCancelThrowsTheFirst
     EXPECT_EQ(Form->Btn0->y(), 120);
 }
 
-TEST_F(PrintInboxOffer, AnArrivalWhileRunningIsOffered) {
+TEST_F(PrintInboxOffer, AnArrivalWhileRunningIsOfferedInTheRestoredWindow) {
     Start();
+    Form->showMinimized();
     EXPECT_TRUE(Offer().isEmpty());
     // Written under a temporary name and renamed, as the printer does.
     std::string path = Print("20261209-100000-000007-新着.pdf.tmp");
     std::filesystem::rename(path, path.substr(0, path.size() - 4));
     EXPECT_TRUE(QTest::qWaitFor([&] { return Offer().contains(QStringLiteral("新着")); }, 5000));
+    EXPECT_FALSE(Form->isMinimized());
 }
 
 TEST_F(PrintInboxOffer, MemoIsStillSentAsMemoAndARefusedSendKeepsTheDocument) {
