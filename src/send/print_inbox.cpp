@@ -50,13 +50,12 @@ size_t TPrintInbox::Refresh() {
     return arrived;
 }
 
-bool TPrintInbox::RemoveOffered() {
-    if (Queue.empty()) return true;
-    std::string path = Queue.front().Path;
-    Queue.erase(Queue.begin());
+bool TPrintInbox::Remove(const std::string& path) {
+    std::string target = path;  // path may be the queue's own entry
+    std::erase_if(Queue, [&](const TInboxDocument& document) { return document.Path == target; });
     std::error_code ec;
-    fs::remove(path, ec);
+    fs::remove(target, ec);
     if (!ec) return true;
-    DealtWith.insert(path);
+    DealtWith.insert(target);
     return false;
 }

@@ -35,10 +35,10 @@ public:
     bool HasWaiting() const { return !Queue.empty(); }
     const TInboxDocument& Offered() const { return Queue.front(); }
 
-    // Removes the offered document, its file included. A file that cannot be
-    // removed is still never offered again while we run: it was dealt with.
-    // False when its file stays behind.
-    bool RemoveOffered();
+    // Removes a document, its file included. A file that cannot be removed is
+    // still never offered again while we run: it was dealt with. False when
+    // its file stays behind.
+    bool Remove(const std::string& path);
 
 private:
     std::string FolderPath;

@@ -75,7 +75,8 @@ void TForm1::ShowInboxOffer() {
         Btn0->setText(QStringLiteral("Cancel"));
     } else {
         InboxLabel->hide();
-        if (InboxOffered && mainScreen) {
+        // On the main screen only an offer makes the button read "Cancel".
+        if (mainScreen && Btn0->text() == QStringLiteral("Cancel")) {
             Btn0->move(Btn0->x(), QuitButtonTop);
             Btn0->setText(QStringLiteral("終了"));
         }
@@ -85,18 +86,19 @@ void TForm1::ShowInboxOffer() {
 
 bool TForm1::SendWaitingDocument() {
     if (!PrintInbox || !PrintInbox->HasWaiting()) return false;
-    SendFilePath = PrintInbox->Offered().Path;
+    std::string path = PrintInbox->Offered().Path;
+    SendFilePath = path;
     LastSubmitOk = false;
     DispatchSendFile();
     // The fax service keeps its own copy once it took the job; a refused job stays waiting.
-    if (LastSubmitOk) PrintInbox->RemoveOffered();
+    if (LastSubmitOk) PrintInbox->Remove(path);
     ShowInboxOffer();
     return true;
 }
 
 bool TForm1::DiscardOfferedDocument() {
     if (!InboxOffered) return false;
-    PrintInbox->RemoveOffered();
+    PrintInbox->Remove(PrintInbox->Offered().Path);
     ShowInboxOffer();
     return true;
 }

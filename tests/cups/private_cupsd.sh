@@ -12,14 +12,9 @@
 # passes a variable to filters and backends. With --owner, a watcher stops the
 # daemon as soon as process PID is gone. stop is idempotent.
 set -uo pipefail
+source "$(dirname "$0")/../support/process_alive.sh"
 
 log() { echo "private_cupsd: $*" >&2; }
-
-alive() {
-  local state
-  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
-  [ -n "$state" ] && [ "$state" != Z ]
-}
 
 stop_instance() {
   local dir=$1 pid

@@ -61,7 +61,7 @@ TEST(PrintInbox, DocumentsWaitInTheOrderTheyWerePrinted) {
     ASSERT_EQ(inbox.Waiting().size(), 2u);
     EXPECT_EQ(inbox.Waiting()[1].Title, "late");
 
-    EXPECT_TRUE(inbox.RemoveOffered());
+    EXPECT_TRUE(inbox.Remove(inbox.Offered().Path));
     EXPECT_FALSE(std::filesystem::exists(dir / "inbox/20261209-095959-000006-first.pdf"));
     EXPECT_EQ(inbox.Refresh(), 0u);
     EXPECT_EQ(inbox.Offered().Title, "late");
