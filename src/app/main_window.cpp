@@ -89,6 +89,7 @@ void TForm1::ShowMainControls(bool visible) {
     Edit1->setVisible(visible);
     Memo1->setVisible(visible);
     StringGrid1->setVisible(visible);
+    ShowInboxOffer();
 }
 
 void TForm1::ClearImages() {
@@ -120,6 +121,8 @@ void TForm1::Btn0Click() {
             ShowMainControls(true);
             return;
         case scMain:
+            // With a printed document offered, the button reads "Cancel" and throws it away.
+            if (DiscardOfferedDocument()) return;
             EnumWindows(CloseHistoryWindows);
             if (!ConfirmAbandonTracking()) return;
             if (BookChanged) CompactBook(BookPath(), BookTempPath());

@@ -2,6 +2,8 @@
 
 #include "automation/variant.h"
 #include "platform/open_dialog.h"
+#include "send/folder_watch.h"
+#include "send/print_inbox.h"
 #include "twain/twain_host.h"
 
 #include <QImage>
@@ -28,6 +30,7 @@ class TBitmap;
 class TFileListBox;
 class TImage;
 class TYTrackBar;
+class QSocketNotifier;
 
 // The main window: a borderless 452 × 383 window with the destination list,
 // the direct-entry field, the memo and the buttons; it becomes the drop screen
@@ -64,6 +67,14 @@ public:
     void SelectDestination(const std::string& name, const std::string& number);
     void DispatchSendFile();
     void SubmitSendFile();
+    bool LastSubmitOk = false;  // whether the last SubmitSendFile handed its file over
+
+    // Documents printed to the fax printer, waiting for a destination.
+    void StartPrintInbox(const std::string& folder);
+    void PrintInboxChanged();
+    void ShowInboxOffer();
+    bool SendWaitingDocument();     // false when none waits
+    bool DiscardOfferedDocument();  // false when none is offered
 
     // Destination list and entry dialog.
     void StringGrid1Click(int column, int row);
@@ -166,6 +177,7 @@ public:
     QRadioButton* RBtn3;
     TOpenDialog OpenDialog1;
     QTimer* Timer1;
+    QLabel* InboxLabel = nullptr;  // the offer of a printed document, made by StartPrintInbox
     TTwainHost Twain1;
 
     // The texts drawn on the window surface; what is rubbed or covered goes.
@@ -190,6 +202,11 @@ private:
     void DrawText(int x, int y, const QString& text);
     void EraseDrawn(const QRect& area);
     void EraseAlong(const QPoint& from, const QPoint& to);
+
+    std::unique_ptr<TPrintInbox> PrintInbox;
+    std::unique_ptr<TFolderWatch> InboxWatch;
+    QSocketNotifier* InboxNotifier = nullptr;
+    bool InboxOffered = false;
 
     QImage DrawnLayer;
     QPoint LastRubPoint;

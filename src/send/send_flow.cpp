@@ -49,6 +49,7 @@ void TForm1::SelectDestination(const std::string& name, const std::string& numbe
 
     std::string memo = Memo1->toPlainText().toStdString();
     if (memo.empty()) {
+        if (SendWaitingDocument()) return;
         ShowMainControls(false);
         SetDropScreen(true);
         return;
@@ -119,6 +120,7 @@ void TForm1::DispatchSendFile() {
 }
 
 void TForm1::SubmitSendFile() {
+    LastSubmitOk = false;
     ClearImages();
     if (!FileExists(SendFilePath)) return;
     bool ok = false;
@@ -148,5 +150,6 @@ void TForm1::SubmitSendFile() {
             }
         }
     }
+    LastSubmitOk = ok;
     if (!ok) ShowMessage("FAX起動失敗", "残念", mbOK);
 }
