@@ -78,8 +78,17 @@ bool RenderInto(const std::string& bodyPath, TBodyType type, TFaxTiffWriter& wri
     case btPng:
         return ReadWhole(bodyPath, bytes, MaxPictureFileBytes, error) && ReadPngPicture(bytes, picture, error)
             && addPicture(picture);
-    case btTiff:
+    case btTiff: {
+        // A fax (a received one being forwarded) goes on with its own pages.
+        std::vector<TFaxPage> faxPages;
+        if (ReadFaxReadyTiff(bodyPath, faxPages)) {
+            for (const TFaxPage& page : faxPages)
+                if (!addPage(page))
+                    return false;
+            return true;
+        }
         return ReadTiffPictures(bodyPath, addPicture, error);
+    }
     case btPdf:
         return RenderPdfPages(bodyPath, addPage, error);
     case btUnknown:

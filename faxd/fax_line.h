@@ -41,6 +41,17 @@
 //              job.Id) returns its status with RemoteId; lsPending means
 //              "never handed over", and the service calls Send again.
 //
+// Receiving
+// ---------
+// A line that fetches received faxes from elsewhere (a fax server's queue)
+// says so with FetchesReceived and gets FetchReceived(inbox) every
+// PollInterval from the service's receive thread: beside the job thread's
+// calls, so it touches nothing Send and Poll change. It files each new fax by
+// inbox.FileReceivedFax with Source set to its own name of the fax, and asks
+// inbox.HasSource first, so that nothing is fetched twice, also after a
+// restart. A line on which faxes arrive by themselves (a call coming in)
+// files them the same way when they are whole.
+//
 // A status's Text is shown in the job list while the job runs and, for a
 // failure, kept as the job's error ("busy", "no answer", the server's words).
 
@@ -48,6 +59,15 @@
 #include <map>
 #include <memory>
 #include <string>
+
+class TInbox;
+
+// What one look at a line's received faxes did.
+struct TFetchReport {
+    int Fetched = 0;   // new faxes filed
+    int Skipped = 0;   // faxes the line may not read (not errors)
+    std::string Error; // why the look failed, if it did
+};
 
 // Options of one line, by key without the line's name ("host", "port").
 using TLineOptions = std::map<std::string, std::string>;
@@ -93,6 +113,9 @@ public:
     virtual TLineStatus Poll(const TLineJob& job) { (void)job; return {lsFailed, {}, "line cannot poll", 0, 0, 0}; }
     virtual TLineStatus Recover(const TLineJob& job) { (void)job; return {}; }
     virtual std::chrono::milliseconds PollInterval() const { return std::chrono::seconds(5); }
+
+    virtual bool FetchesReceived() const { return false; }
+    virtual TFetchReport FetchReceived(TInbox& inbox) { (void)inbox; return {}; }
 };
 
 // Makes the line registered under name with the given options; empty with a

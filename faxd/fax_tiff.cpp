@@ -54,9 +54,12 @@ bool TFaxTiffWriter::Close()
     return ok && LastError.empty();
 }
 
-bool ReadFaxTiff(const std::string& path, std::vector<TFaxPage>& pages, std::string& error)
+bool ReadFaxTiff(const std::string& path, std::vector<TFaxPage>& pages, std::string& error,
+                 std::vector<double>* yDpi)
 {
     pages.clear();
+    if (yDpi)
+        yDpi->clear();
     TTiffFile file;
     if (!file.Open(path, "r")) {
         error = file.Error();
@@ -71,6 +74,14 @@ bool ReadFaxTiff(const std::string& path, std::vector<TFaxPage>& pages, std::str
         TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
         TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
         TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+        if (yDpi) {
+            float resolution = 0;
+            uint16_t unit = RESUNIT_INCH;
+            TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+            if (!TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &resolution))
+                resolution = 0;
+            yDpi->push_back(unit == RESUNIT_CENTIMETER ? resolution * 2.54 : resolution);
+        }
         if (bits != 1 || samples != 1 || width == 0 || height == 0 || width > 20000 || height > 40000
             || TIFFIsTiled(tiff)) {
             error = "not a bilevel fax page";
@@ -115,4 +126,31 @@ int CountTiffPages(const std::string& path)
         ++count;
     while (TIFFReadDirectory(file.Handle()));
     return count;
+}
+
+bool ReadFaxReadyTiff(const std::string& path, std::vector<TFaxPage>& pages)
+{
+    std::vector<double> yDpi;
+    std::string error;
+    if (!ReadFaxTiff(path, pages, error, &yDpi)) {
+        pages.clear();
+        return false;
+    }
+    auto near = [](double value, double wanted) { return value > wanted - 3 && value < wanted + 3; };
+    for (size_t i = 0; i < pages.size(); ++i) {
+        TFaxPage& page = pages[i];
+        if (page.Width != FaxPageWidth || !(near(yDpi[i], FaxYDpi) || near(yDpi[i], FaxYDpi / 2))) {
+            pages.clear();
+            return false;
+        }
+        if (near(yDpi[i], FaxYDpi))
+            continue;
+        TFaxPage fine(page.Width, page.Height * 2);
+        for (int y = 0; y < page.Height; ++y) {
+            std::memcpy(fine.Row(2 * y), page.Row(y), static_cast<size_t>(page.RowBytes()));
+            std::memcpy(fine.Row(2 * y + 1), page.Row(y), static_cast<size_t>(page.RowBytes()));
+        }
+        page = std::move(fine);
+    }
+    return true;
 }

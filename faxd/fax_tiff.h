@@ -27,7 +27,14 @@ private:
 
 // Reads every page of a bilevel TIFF (any compression libtiff decodes, either
 // photometric sense). False with error set for anything else.
-bool ReadFaxTiff(const std::string& path, std::vector<TFaxPage>& pages, std::string& error);
+// yDpi, when given, gets each page's vertical resolution (0 when unstated).
+bool ReadFaxTiff(const std::string& path, std::vector<TFaxPage>& pages, std::string& error,
+                 std::vector<double>* yDpi = nullptr);
+
+// The pages of a file that is a fax already (every page bilevel, 1728 wide,
+// at 196 or 98 lines per inch), at 196 lines per inch: a 98-line page has
+// each row twice. False, pages empty, for any other file.
+bool ReadFaxReadyTiff(const std::string& path, std::vector<TFaxPage>& pages);
 
 // The number of pages (directories) of a TIFF file; 0 when it cannot be read.
 int CountTiffPages(const std::string& path);

@@ -1,6 +1,7 @@
 #include "hylafax_line.h"
 
 #include "durable/durable_file.h"
+#include "inbox.h"
 #include "hylafax/hylafax_reply.h"
 
 #include <algorithm>
@@ -18,6 +19,12 @@ std::string ServerName(const THylafaxSettings& settings) {
 std::string ServerView(const THylafaxJobStatus& status) {
     std::string state = status.State.empty() ? "UNKNOWN" : status.State;
     return status.Status.empty() ? state : state + ": " + status.Status;
+}
+
+bool ParseYesNo(const std::string& text, bool& value) {
+    if (text == "yes" || text == "true" || text == "1") return value = true, true;
+    if (text == "no" || text == "false" || text == "0") return !(value = false);
+    return false;
 }
 
 bool ParseCount(const std::string& text, long low, long high, long& value) {
@@ -141,6 +148,44 @@ TLineStatus THylafaxLine::Recover(const TLineJob& job) {
             0, 0, 0};
 }
 
+TFetchReport THylafaxLine::FetchReceived(TInbox& inbox) {
+    TFetchReport report;
+    std::vector<THylafaxReceivedFax> queue;
+    if (Client.ListReceived(queue, report.Error) != hoOk) return report;
+    const std::string server = "hylafax://" + ServerName(Settings) + "/recvq/";
+    for (const THylafaxReceivedFax& entry : queue) {
+        if (entry.Receiving || inbox.HasSource(server + entry.File)) continue;
+        if (Unreadable.count(entry.File)) {
+            ++report.Skipped;
+            continue;
+        }
+        std::string bytes, error;
+        THylafaxOutcome outcome = Client.RetrieveReceived(entry.File, bytes, error);
+        if (outcome == hoRefused) {
+            Unreadable.insert(entry.File);
+            ++report.Skipped;
+            continue;
+        }
+        if (outcome != hoOk) {
+            report.Error = error;
+            break;
+        }
+        std::string incoming = inbox.IncomingDir() + "/hylafax-" + entry.File;
+        TInboxFax fax;
+        fax.Station = entry.Station;
+        fax.Line = Name();
+        fax.Source = server + entry.File;
+        if (!WriteFileDurably(incoming, bytes) || !inbox.FileReceivedFax(incoming, fax, error)) {
+            RemoveDurably(incoming);
+            report.Error = error.empty() ? "cannot write " + incoming : error;
+            break;
+        }
+        ++report.Fetched;
+        if (Policy.RemoveReceived && Client.RemoveReceived(entry.File, error) != hoOk) report.Error = error;
+    }
+    return report;
+}
+
 std::unique_ptr<TFaxLine> MakeHylafaxLine(const TLineOptions& options, std::string& error) {
     THylafaxSettings settings;
     THylafaxLinePolicy policy;
@@ -195,9 +240,16 @@ std::unique_ptr<TFaxLine> MakeHylafaxLine(const TLineOptions& options, std::stri
                 return nullptr;
             }
             policy.PollInterval = std::chrono::seconds(number);
+        } else if (key == "receive" || key == "remove-received") {
+            bool& flag = key == "receive" ? policy.ReceiveEnabled : policy.RemoveReceived;
+            if (!ParseYesNo(value, flag)) {
+                error = "invalid --hylafax-" + key + " (yes or no): " + value;
+                return nullptr;
+            }
         } else {
             error = "unknown option --hylafax-" + key +
-                    " (known: host, port, user, modem, timeout, retry-limit, retry-delay, poll-interval)";
+                    " (known: host, port, user, modem, timeout, retry-limit, retry-delay, poll-interval, receive, "
+                    "remove-received)";
             return nullptr;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <map>
+#include <set>
 
 // What the HylaFAX line does beyond the server's own settings.
 struct THylafaxLinePolicy {
@@ -12,6 +13,8 @@ struct THylafaxLinePolicy {
     std::chrono::milliseconds RetryDelay{30000};         // wait after the first failed attempt, doubled after each
     std::chrono::milliseconds MaxRetryDelay{600000};     // longest wait between attempts
     std::chrono::milliseconds PollInterval{5000};        // between two looks at a handed-over job
+    bool ReceiveEnabled = true;                          // fetch the server's received faxes
+    bool RemoveReceived = false;                         // remove them from the server once filed
 };
 
 // The line "hylafax": hands each fax to a HylaFAX server over its client
@@ -29,6 +32,10 @@ public:
     TLineStatus Poll(const TLineJob& job) override;
     TLineStatus Recover(const TLineJob& job) override;
     std::chrono::milliseconds PollInterval() const override { return Policy.PollInterval; }
+    bool FetchesReceived() const override { return Policy.ReceiveEnabled; }
+    // Files the server's received faxes not filed before; a fax still coming
+    // in waits for the next look.
+    TFetchReport FetchReceived(TInbox& inbox) override;
 
 private:
     struct TRetry {
@@ -44,8 +51,12 @@ private:
     THylafaxSettings Settings;
     THylafaxLinePolicy Policy;
     std::map<std::string, TRetry> Retries;  // by the service's job id
+    std::set<std::string> Unreadable;       // receive queue files this user may not read (receive thread only)
 };
 
 // The factory registered under "hylafax". Options: host, port, user, modem,
-// timeout (seconds), retry-limit, retry-delay (seconds), poll-interval (seconds).
+// timeout (seconds), retry-limit, retry-delay (seconds), poll-interval (seconds),
+// receive (yes/no: fetch received faxes, default yes), remove-received
+// (yes/no: remove them from the server once filed, default no, so that
+// several users can share one server).
 std::unique_ptr<TFaxLine> MakeHylafaxLine(const TLineOptions& options, std::string& error);

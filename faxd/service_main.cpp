@@ -1,9 +1,13 @@
 #include "service_main.h"
 
 #include "daemon_start.h"
+#include "inbox.h"
+#include "inbox_requests.h"
+#include "receive_fetcher.h"
 #include "job_runner.h"
 #include "job_store.h"
 #include "jobs_command.h"
+#include "receive_command.h"
 #include "render_process.h"
 #include "request_handler.h"
 #include "service_options.h"
@@ -95,6 +99,9 @@ int Serve(const TServiceOptions& options, const char* argv0)
     TJobStore store(options.DataDir);
     if (!store.Open(error))
         return fail(error);
+    TInbox inbox(options.DataDir);
+    if (!inbox.Open(error))
+        return fail(error);
 
     if (pipe2(StopPipe, O_CLOEXEC) != 0)
         return fail("cannot create a pipe");
@@ -109,13 +116,22 @@ int Serve(const TServiceOptions& options, const char* argv0)
     TJobRunner runner(store, *line, program);
     TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
                             [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
+    TInboxRequests inboxRequests(inbox, store, *line, program, [&runner] { runner.Wake(); },
+                                 [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
+    TReceiveFetcher fetcher(*line, inbox);
     runner.Start();
+    fetcher.Start();
     if (options.Foreground)
         std::fprintf(stderr, "pelmor-faxd: serving %s on the %s line, data in %s\n", options.SocketPath.c_str(),
                      line->Name().c_str(), options.DataDir.c_str());
     ReportReady();
-    server.Run([&handler](TConnectionId from, const std::string& request) { handler.Handle(from, request); },
-               StopPipe[0]);
+    server.Run(
+        [&handler, &inboxRequests](TConnectionId from, const std::string& request) {
+            if (!inboxRequests.Handle(from, request))
+                handler.Handle(from, request);
+        },
+        StopPipe[0]);
+    fetcher.Stop();
     runner.Stop();
     return 0;
 }
@@ -140,5 +156,7 @@ int FaxdMain(int argc, char** argv)
     }
     if (options.Command == "jobs")
         return PrintJobs(options.SocketPath);
+    if (options.Command == "receive")
+        return ReceiveOnSimulatedLine(options.SocketPath, options.ReceiveFile, options.From);
     return Serve(options, argv[0]);
 }

@@ -84,8 +84,12 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
     TSettings given;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "jobs" && options.Command.empty()) {
+        if ((arg == "jobs" || arg == "receive") && options.Command.empty()) {
             options.Command = arg;
+            continue;
+        }
+        if (options.Command == "receive" && options.ReceiveFile.empty() && !arg.empty() && arg.rfind("--", 0) != 0) {
+            options.ReceiveFile = arg;
             continue;
         }
         if (arg == "--help" || arg == "-h") {
@@ -110,6 +114,10 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
         } else {
             error = "option --" + name + " needs a value";
             return false;
+        }
+        if (name == "from") {
+            options.From = value;
+            continue;
         }
         bool known = name == "data-dir" || name == "socket" || name == "line" || name == "config";
         size_t dash = name.find('-');
@@ -149,6 +157,10 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
             }
         }
     }
+    if (options.Command == "receive" && (options.ReceiveFile.empty() || options.From.empty())) {
+        error = "receive needs a FILE and --from NUMBER";
+        return false;
+    }
     if (options.DataDir.empty() || options.SocketPath.empty()) {
         error = "empty path";
         return false;
@@ -156,14 +168,18 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
     std::error_code ec;
     options.DataDir = std::filesystem::absolute(options.DataDir, ec).lexically_normal().string();
     options.SocketPath = std::filesystem::absolute(options.SocketPath, ec).lexically_normal().string();
+    if (!options.ReceiveFile.empty())
+        options.ReceiveFile = std::filesystem::absolute(options.ReceiveFile, ec).lexically_normal().string();
     return true;
 }
 
 std::string ServiceUsage()
 {
-    return "Usage: pelmor-faxd [jobs] [options]\n"
+    return "Usage: pelmor-faxd [jobs | receive FILE --from NUMBER] [options]\n"
            "The local fax service of Pelmor. Without a command it serves (detached unless\n"
-           "--foreground); `pelmor-faxd jobs` lists the jobs of the running service.\n"
+           "--foreground); `pelmor-faxd jobs` lists the jobs of the running service;\n"
+           "`pelmor-faxd receive FILE --from NUMBER` has the running service, on the\n"
+           "simulated line, receive FILE as a fax from NUMBER (into Inbox/).\n"
            "\n"
            "  --data-dir DIR   folder of spool/, SentItems/, Received/, Failed/, jobs.log\n"
            "                   (default $XDG_DATA_HOME/pelmor-faxd)\n"

@@ -7,7 +7,10 @@
 
 // What the command line (and the config file) ask of pelmor-faxd.
 struct TServiceOptions {
-    std::string Command;    // "" to serve, "jobs" to list the running service's jobs
+    std::string Command;    // "" to serve, "jobs" to list the running service's jobs,
+                            // "receive" to have a fax come in on the simulated line
+    std::string ReceiveFile; // receive: the file the far end sends
+    std::string From;        // receive: the far end's number
     std::string DataDir;    // holds spool/, SentItems/, Received/, Failed/, jobs.log
     std::string SocketPath;
     std::string ConfigPath;

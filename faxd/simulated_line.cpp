@@ -66,7 +66,7 @@ std::string CompletionText(int code)
 } // namespace
 
 TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rxTiff,
-                                const std::string& number)
+                                const std::string& number, const std::string& callerId)
 {
     TSimulatedCall call;
     TTerminal caller(true);
@@ -75,7 +75,7 @@ TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rx
         call.Error = "cannot start the fax terminals";
         return call;
     }
-    caller.Configure("pelmor-faxd");
+    caller.Configure(callerId.substr(0, 20).c_str());
     answerer.Configure(number.substr(0, 20).c_str());
     t30_set_tx_file(caller.T30(), txTiff.c_str(), -1, -1);
     t30_set_rx_file(answerer.T30(), rxTiff.c_str(), -1);

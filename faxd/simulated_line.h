@@ -28,7 +28,8 @@ struct TSimulatedCall {
     long Samples = 0;        // audio samples exchanged each way (8000 per second of line time)
 };
 
-// Runs one call: the calling terminal sends txTiff, the answering terminal
-// writes what it receives to rxTiff.
+// Runs one call: the calling terminal (announcing callerId) sends txTiff,
+// the answering terminal (announcing the number) writes what it receives to
+// rxTiff.
 TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rxTiff,
-                                const std::string& number);
+                                const std::string& number, const std::string& callerId = "pelmor-faxd");

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // What a job sent to HylaFAX asks for.
 struct THylafaxJobRequest {
@@ -42,6 +43,14 @@ struct THylafaxJobStatus {
     bool Failed() const { return State == "FAILED"; }
 };
 
+// A fax in the server's receive queue (recvq).
+struct THylafaxReceivedFax {
+    std::string File;        // its name within recvq ("fax00000012.tif")
+    bool Receiving = false;  // still coming in
+    int Pages = 0;
+    std::string Station;     // the sender's station id (TSI)
+};
+
 // A client of HylaFAX's own protocol (hfaxd, TCP port 4559).
 class THylafaxClient {
 public:
@@ -57,9 +66,19 @@ public:
     // Removes a job that has not finished (JKILL): it ends FAILED.
     THylafaxOutcome Kill(const std::string& jobId, std::string& error);
 
+    // The receive queue. hoRefused from RetrieveReceived means the server does
+    // not let this user read that fax.
+    THylafaxOutcome ListReceived(std::vector<THylafaxReceivedFax>& faxes, std::string& error);
+    THylafaxOutcome RetrieveReceived(const std::string& file, std::string& bytes, std::string& error);
+    THylafaxOutcome RemoveReceived(const std::string& file, std::string& error);
+
 private:
     THylafaxSettings Settings;
 };
+
+// One line of the receive queue as ListReceived asks for it ("%f|%z|%p|%s");
+// false for a line that is not one.
+bool ParseReceivedLine(const std::string& line, THylafaxReceivedFax& fax);
 
 // "DDHHMM" for a number of minutes, as JPARM LASTTIME wants it.
 std::string FormatRelativeTime(int minutes);

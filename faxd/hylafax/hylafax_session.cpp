@@ -93,6 +93,38 @@ bool THylafaxSession::Upload(const std::string& bytes, std::string& serverName, 
     return true;
 }
 
+bool THylafaxSession::Download(const std::string& command, size_t limit, std::string& bytes, std::string& error,
+                               bool& refused) {
+    refused = false;
+    THylafaxReply passive = Command("PASV");
+    int port = passive.Code == 227 ? ParsePassivePort(passive.Text()) : 0;
+    if (port == 0) {
+        refused = passive.Received();
+        error = "passive mode refused (" + passive.Describe() + ")";
+        return false;
+    }
+    THylafaxSocket data;
+    if (!data.ConnectToPeerPort(Control, port, Settings.TimeoutMs, error)) return false;
+    THylafaxReply start = Command(command);
+    if (start.Code != 150 && start.Code != 125) {
+        refused = start.Received();
+        error = command + ": " + start.Describe();
+        return false;
+    }
+    if (!data.ReadToEnd(bytes, limit, Settings.TimeoutMs)) {
+        error = command + ": transfer interrupted or too large";
+        return false;
+    }
+    data.Close();
+    THylafaxReply done = ReadReply();
+    if (done.Code != 226 && done.Code != 250) {
+        refused = done.Received();
+        error = command + ": " + done.Describe();
+        return false;
+    }
+    return true;
+}
+
 void THylafaxSession::Quit() {
     if (!Control.IsOpen()) return;
     // A short wait is enough: nothing depends on the goodbye.

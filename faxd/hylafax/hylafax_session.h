@@ -21,6 +21,9 @@ public:
     THylafaxReply Command(const std::string& line);
     // Stores bytes as a new file on the server (PASV, STOT) and gives its name.
     bool Upload(const std::string& bytes, std::string& serverName, std::string& error, bool& refused);
+    // Runs a command that answers on a data connection (LIST, RETR) and gives
+    // what came on it, up to limit bytes.
+    bool Download(const std::string& command, size_t limit, std::string& bytes, std::string& error, bool& refused);
     // Says goodbye and closes; harmless when already closed.
     void Quit();
 

@@ -123,6 +123,21 @@ bool THylafaxSocket::ReadLine(std::string& line, int timeoutMs) {
     }
 }
 
+bool THylafaxSocket::ReadToEnd(std::string& bytes, size_t limit, int timeoutMs) {
+    bytes.swap(Buffer);
+    Buffer.clear();
+    for (;;) {
+        if (bytes.size() > limit) return false;
+        if (Fd < 0 || !WaitFor(Fd, POLLIN, timeoutMs)) return false;
+        char chunk[65536];
+        ssize_t n = ::recv(Fd, chunk, sizeof chunk, 0);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        bytes.append(chunk, static_cast<size_t>(n));
+    }
+}
+
 bool THylafaxSocket::WriteAll(const std::string& bytes, int timeoutMs) {
     size_t done = 0;
     while (done < bytes.size()) {

@@ -20,6 +20,9 @@ public:
     // One line without its CR LF. Lines longer than 64 KiB fail.
     bool ReadLine(std::string& line, int timeoutMs);
     bool WriteAll(const std::string& bytes, int timeoutMs);
+    // Everything until the peer closes (what ReadLine left included); false
+    // when more than limit bytes come or a read times out.
+    bool ReadToEnd(std::string& bytes, size_t limit, int timeoutMs);
     void Close();
     bool IsOpen() const { return Fd >= 0; }
 

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "inbox.h"
+
+#include <string>
+
+// A fax coming in on the simulated line, as a far end calling from `from`
+// would send it: the file is rendered (in a child process, as a job's body
+// is), sent by T.30 from a calling terminal announcing `from` to an
+// answering one, and what the answering end received is filed in the inbox
+// with the line "simulated". False with a short English error when the file
+// cannot be rendered or the call fails; nothing is filed then.
+bool ReceiveSimulated(const std::string& program, TInbox& inbox, const std::string& bodyPath,
+                      const std::string& from, TInboxFax& fax, std::string& error);
