@@ -50,6 +50,11 @@ void TFakeHfaxd::On(const std::string& command, const std::string& reply) {
     Replies[command] = reply;
 }
 
+void TFakeHfaxd::OnData(const std::string& command, const std::string& bytes) {
+    std::lock_guard<std::mutex> guard(Lock);
+    Data[command] = bytes;
+}
+
 std::vector<std::string> TFakeHfaxd::Commands() const {
     std::lock_guard<std::mutex> guard(Lock);
     return Received;
@@ -124,6 +129,23 @@ void TFakeHfaxd::Talk(int fd) {
                     UploadedBytes = bytes;
                 }
                 Send(fd, "226 Transfer complete (FILE: /tmp/doc7.tif).\r\n");
+                continue;
+            }
+            std::string data;
+            bool sends = false;
+            {
+                std::lock_guard<std::mutex> guard(Lock);
+                auto found = Data.find(command);
+                if (found != Data.end()) data = found->second, sends = true;
+            }
+            if (sends && DataFd >= 0) {
+                Send(fd, "150 Opening data connection.\r\n");
+                int out = Readable(DataFd, 5000) ? accept4(DataFd, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+                if (out >= 0) {
+                    Send(out, data);
+                    close(out);
+                }
+                Send(fd, "226 Transfer complete.\r\n");
                 continue;
             }
             Send(fd, ReplyFor(command));

@@ -10,13 +10,17 @@
 // A scripted stand-in for hfaxd on 127.0.0.1, for the client's handling of
 // replies the real server rarely gives: each command is answered with the
 // reply set for its first word (or its whole text), "" meaning no answer at
-// all. PASV and STOT really take the upload. Serves one connection at a time.
+// all. PASV and STOT really take the upload; commands set
+// with OnData really send. Serves one connection at a time.
 class TFakeHfaxd {
 public:
     explicit TFakeHfaxd(std::string greeting = "220 fake server ready.");
     ~TFakeHfaxd();
 
     void On(const std::string& command, const std::string& reply);
+    // After PASV, the command (its whole text) opens the data connection,
+    // sends bytes on it and completes.
+    void OnData(const std::string& command, const std::string& bytes);
     int Port() const { return ListenPort; }
     std::vector<std::string> Commands() const;
     std::string Uploaded() const;
@@ -29,6 +33,7 @@ private:
 
     std::string Greeting;
     std::map<std::string, std::string> Replies;
+    std::map<std::string, std::string> Data;
     std::vector<std::string> Received;
     std::string UploadedBytes;
     mutable std::mutex Lock;

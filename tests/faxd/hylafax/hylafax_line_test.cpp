@@ -1,13 +1,16 @@
 // The HylaFAX line on its own: options, retries, and how it reads the
 // server's view of a job (scripted server, so every state can be shown).
 #include "fake_hfaxd.h"
+#include "fax_page_files.h"
 #include "private_hylafax.h"
 
 #include "hylafax_line.h"
+#include "inbox.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -186,4 +189,42 @@ TEST_F(HylafaxLine, ARefusedJobFailsAtOnceWithTheServersWords) {
     EXPECT_EQ(status.State, lsFailed);
     EXPECT_NE(status.Text.find("scheduler NAK'd request"), std::string::npos) << status.Text;
     EXPECT_FALSE(std::filesystem::exists(RemoteIdFile()));
+}
+
+// The receive queue: a fax still coming in waits, one the user may not read
+// is skipped and counted, a fetched one is filed once and (when asked) removed.
+TEST_F(HylafaxLine, FetchesEachReadableReceivedFaxOnce) {
+    TFakeHfaxd server;
+    server.On("USER", "230 ok.\r\n");
+    server.On("RCVFMT", "200 ok.\r\n");
+    server.On("TYPE", "200 ok.\r\n");
+    server.On("DELE", "250 DELE command successful.\r\n");
+    server.On("RETR recvq/fax3.tif", "550 recvq/fax3.tif: Operation not permitted.\r\n");
+    server.OnData("LIST recvq", "fax1.tif| |  2|Pelmor A\r\nfax2.tif|*|  1|Pelmor B\r\nfax3.tif| |  1|\r\nnot a line\r\n");
+    std::string pages = Temp / "pages.tif";
+    ASSERT_TRUE(WriteFaxTiff(pages, {MakePatternPage(200, 1), MakePatternPage(200, 2)}));
+    server.OnData("RETR recvq/fax1.tif", ReadFileBytes(pages));
+
+    TInbox inbox((Temp.Path() / "data").string());
+    std::string error;
+    ASSERT_TRUE(inbox.Open(error)) << error;
+    THylafaxLinePolicy policy = QuickPolicy();
+    policy.RemoveReceived = true;
+    THylafaxLine line(SettingsFor(server.Port()), policy);
+    for (int look = 0; look < 2; ++look) {
+        TFetchReport report = line.FetchReceived(inbox);
+        EXPECT_EQ(report.Fetched, look == 0 ? 1 : 0);
+        EXPECT_EQ(report.Skipped, 1);
+        EXPECT_EQ(report.Error, "");
+    }
+    std::vector<TInboxFax> faxes = inbox.List();
+    ASSERT_EQ(faxes.size(), 1u);
+    EXPECT_EQ(faxes[0].Station, "Pelmor A");
+    EXPECT_EQ(faxes[0].Pages, 2);
+    EXPECT_EQ(faxes[0].Line, "hylafax");
+    std::vector<std::string> commands = server.Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR recvq/fax1.tif"), 1);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR recvq/fax3.tif"), 1);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "DELE recvq/fax1.tif"), 1);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR recvq/fax2.tif"), 0);
 }

@@ -1,6 +1,7 @@
 // pelmor-faxd on the HylaFAX line, against a private HylaFAX server: a fax
-// through two iaxmodems that lands once in Sent Items, a job killed on the
-// server, and a server that is not there.
+// through two iaxmodems that lands once in Sent Items and, fetched from the
+// receive queue, once in the inbox; a job killed on the server, and a server
+// that is not there.
 #include "fax_page_files.h"
 #include "private_hylafax.h"
 #include "request_handler.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -143,6 +145,32 @@ TEST_F(HylafaxService, FaxThroughTwoModemsIsFiledOnceInSentItemsAndEqualsWhatThe
     std::string listing = ReadFileBytes(Dir / "jobs.txt");
     EXPECT_NE(listing.find("hylafax"), std::string::npos) << listing;
     EXPECT_NE(listing.find(job["remote_id"].toString().toStdString()), std::string::npos) << listing;
+
+    // The same fax, as the receiving modem filed it in the server's receive
+    // queue, is fetched into the inbox: one entry per queue file.
+    size_t queued = 0;
+    for (const std::string& name : FilesIn(Server.Spool() + "/recvq")) queued += fs::path(name).extension() == ".tif";
+    QJsonArray faxes;
+    for (int i = 0; i < 300 && static_cast<size_t>(faxes.size()) < queued; ++i) {
+        faxes = Service.Ask({{"op", "inbox"}})["faxes"].toArray();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(static_cast<size_t>(faxes.size()), queued);
+    for (const QJsonValue& fax : faxes) {
+        EXPECT_EQ(fax["station"].toString(), "Pelmor A");
+        EXPECT_EQ(fax["pages"].toInt(), static_cast<int>(sent.size()));
+        EXPECT_EQ(fax["line"].toString(), "hylafax");
+    }
+
+    // After a restart the inbox lists each fax once and nothing is fetched again.
+    Service.Kill(SIGKILL);
+    Service.WaitForExit();
+    TServiceProcess restarted(Dir / "data", Dir / "run/socket");
+    ASSERT_TRUE(restarted.Start("", LineArgs(Server.Port(), Server.ModemA())));
+    std::this_thread::sleep_for(std::chrono::seconds(3));  // three looks at the queue
+    EXPECT_EQ(restarted.Ask({{"op", "inbox"}})["faxes"].toArray(), faxes);
+    std::string log = ReadFileBytes(Dir / "data/inbox.log");
+    EXPECT_EQ(static_cast<size_t>(std::count(log.begin(), log.end(), '\n')), queued) << log;
 }
 
 TEST_F(HylafaxService, JobKilledOnTheServerFailsWithTheServersWords) {
