@@ -2,6 +2,7 @@
 // thumbnails and zoom, printing and saving as PDF through their seams, and a
 // file that is no fax.
 #include "fax_viewer.h"
+#include "forward_dialog.h"
 
 #include "temp_dir.h"
 
@@ -152,4 +153,17 @@ TEST(FaxViewer, AFileThatIsNoFaxIsSaidSoAndOffersNothing) {
     EXPECT_EQ(viewer.ListBox0->count(), 0);
     EXPECT_FALSE(viewer.Btn3->isEnabled());
     EXPECT_FALSE(viewer.Btn5->isEnabled());
+}
+
+// A destination picked from the book gives its number; 転送 waits for a
+// number the service dials.
+TEST(ForwardDialog, OffersForwardingOnlyToANumberTheServiceDials) {
+    TForwardDialog dialog({{QStringLiteral("山田商事"), QStringLiteral("0312345678")},
+                           {QStringLiteral("鈴木"), QStringLiteral("0612345678")}});
+    EXPECT_FALSE(dialog.Btn0->isEnabled());
+    dialog.ListBox0->setCurrentRow(1);
+    EXPECT_EQ(dialog.Number(), QStringLiteral("0612345678"));
+    EXPECT_TRUE(dialog.Btn0->isEnabled());
+    dialog.Edit0->setText(QStringLiteral("03-1234"));
+    EXPECT_FALSE(dialog.Btn0->isEnabled());
 }
