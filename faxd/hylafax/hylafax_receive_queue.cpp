@@ -26,6 +26,16 @@ bool Open(THylafaxSession& session, THylafaxOutcome& outcome, std::string& error
     return false;
 }
 
+// A session for a command on one queue file; outcome and error say why not.
+bool OpenForFile(THylafaxSession& session, const std::string& file, THylafaxOutcome& outcome, std::string& error) {
+    if (!IsQueueFileName(file)) {
+        error = "invalid receive queue file name";
+        outcome = hoRefused;
+        return false;
+    }
+    return Open(session, outcome, error);
+}
+
 }  // namespace
 
 bool ParseReceivedLine(const std::string& line, THylafaxReceivedFax& fax) {
@@ -77,13 +87,9 @@ THylafaxOutcome THylafaxClient::ListReceived(std::vector<THylafaxReceivedFax>& f
 }
 
 THylafaxOutcome THylafaxClient::RetrieveReceived(const std::string& file, std::string& bytes, std::string& error) {
-    if (!IsQueueFileName(file)) {
-        error = "invalid receive queue file name";
-        return hoRefused;
-    }
     THylafaxSession session(Settings);
     THylafaxOutcome outcome = hoUnreachable;
-    if (!Open(session, outcome, error)) return outcome;
+    if (!OpenForFile(session, file, outcome, error)) return outcome;
     THylafaxReply type = session.Command("TYPE I");
     if (type.Code != 200) {
         error = "TYPE I: " + type.Describe();
@@ -96,13 +102,9 @@ THylafaxOutcome THylafaxClient::RetrieveReceived(const std::string& file, std::s
 }
 
 THylafaxOutcome THylafaxClient::RemoveReceived(const std::string& file, std::string& error) {
-    if (!IsQueueFileName(file)) {
-        error = "invalid receive queue file name";
-        return hoRefused;
-    }
     THylafaxSession session(Settings);
     THylafaxOutcome outcome = hoUnreachable;
-    if (!Open(session, outcome, error)) return outcome;
+    if (!OpenForFile(session, file, outcome, error)) return outcome;
     THylafaxReply removed = session.Command("DELE recvq/" + file);
     if (removed.Code == 250 || removed.Code == 200) return hoOk;
     error = "DELE recvq/" + file + ": " + removed.Describe();

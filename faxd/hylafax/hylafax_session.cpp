@@ -55,7 +55,7 @@ bool THylafaxSession::Open(std::string& error, bool& refused) {
     return false;
 }
 
-bool THylafaxSession::Upload(const std::string& bytes, std::string& serverName, std::string& error, bool& refused) {
+bool THylafaxSession::OpenDataConnection(THylafaxSocket& data, std::string& error, bool& refused) {
     refused = false;
     THylafaxReply passive = Command("PASV");
     int port = passive.Code == 227 ? ParsePassivePort(passive.Text()) : 0;
@@ -64,8 +64,12 @@ bool THylafaxSession::Upload(const std::string& bytes, std::string& serverName, 
         error = "passive mode refused (" + passive.Describe() + ")";
         return false;
     }
+    return data.ConnectToPeerPort(Control, port, Settings.TimeoutMs, error);
+}
+
+bool THylafaxSession::Upload(const std::string& bytes, std::string& serverName, std::string& error, bool& refused) {
     THylafaxSocket data;
-    if (!data.ConnectToPeerPort(Control, port, Settings.TimeoutMs, error)) return false;
+    if (!OpenDataConnection(data, error, refused)) return false;
     THylafaxReply start = Command("STOT");
     if (start.Code != 150 && start.Code != 125) {
         refused = start.Received();
@@ -95,16 +99,8 @@ bool THylafaxSession::Upload(const std::string& bytes, std::string& serverName, 
 
 bool THylafaxSession::Download(const std::string& command, size_t limit, std::string& bytes, std::string& error,
                                bool& refused) {
-    refused = false;
-    THylafaxReply passive = Command("PASV");
-    int port = passive.Code == 227 ? ParsePassivePort(passive.Text()) : 0;
-    if (port == 0) {
-        refused = passive.Received();
-        error = "passive mode refused (" + passive.Describe() + ")";
-        return false;
-    }
     THylafaxSocket data;
-    if (!data.ConnectToPeerPort(Control, port, Settings.TimeoutMs, error)) return false;
+    if (!OpenDataConnection(data, error, refused)) return false;
     THylafaxReply start = Command(command);
     if (start.Code != 150 && start.Code != 125) {
         refused = start.Received();

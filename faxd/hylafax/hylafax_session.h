@@ -29,6 +29,8 @@ public:
 
 private:
     THylafaxReply ReadReply();
+    // PASV and the data connection it offers.
+    bool OpenDataConnection(THylafaxSocket& data, std::string& error, bool& refused);
 
     THylafaxSettings Settings;
     THylafaxSocket Control;
