@@ -13,6 +13,7 @@ TInboxRequests::TInboxRequests(TInbox& inbox, TJobStore& store, const TFaxLine& 
       Answer(std::move(answer)) {}
 
 TInboxRequests::~TInboxRequests() {
+    Stopping = true;
     if (Receiver.joinable()) Receiver.join();
 }
 
@@ -65,7 +66,7 @@ std::string TInboxRequests::StartReceive(TConnectionId from, const TReceiveReque
     Receiver = std::thread([this, from, request] {
         TInboxFax fax;
         std::string error;
-        bool ok = ReceiveSimulated(Program, Inbox, request.Body, request.From, fax, error);
+        bool ok = ReceiveSimulated(Program, Inbox, request.Body, request.From, fax, error, &Stopping);
         Answer(from, ok ? EncodeFaxAnswer(fax) : EncodeRefusal(error));
         std::lock_guard done(Guard);
         Receiving = false;

@@ -5,6 +5,7 @@
 #include "job_store.h"
 #include "socket_server.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -42,4 +43,5 @@ private:
     std::mutex Guard;
     std::thread Receiver;
     bool Receiving = false;
+    std::atomic<bool> Stopping{false};
 };

@@ -10,7 +10,8 @@
 #include <sys/stat.h>
 
 bool ReceiveSimulated(const std::string& program, TInbox& inbox, const std::string& bodyPath,
-                      const std::string& from, TInboxFax& fax, std::string& error) {
+                      const std::string& from, TInboxFax& fax, std::string& error,
+                      const std::atomic<bool>* stop) {
     struct stat info {};
     if (bodyPath.empty() || bodyPath[0] != '/' || stat(bodyPath.c_str(), &info) != 0) {
         error = "cannot read the file";
@@ -27,7 +28,7 @@ bool ReceiveSimulated(const std::string& program, TInbox& inbox, const std::stri
     std::string stem = inbox.IncomingDir() + "/simulated-" + std::to_string(random());
     std::string sent = stem + ".tx.tif", received = stem + ".rx.tif";
     int pages = 0;
-    bool ok = RenderInChildProcess(program, type, bodyPath, sent, pages, error);
+    bool ok = RenderInChildProcess(program, type, bodyPath, sent, pages, error, stop);
     if (ok) {
         // The far end is the calling terminal; this service answers.
         TSimulatedCall call = RunSimulatedCall(sent, received, "pelmor-faxd", from);

@@ -2,6 +2,7 @@
 
 #include "inbox.h"
 
+#include <atomic>
 #include <string>
 
 // A fax coming in on the simulated line, as a far end calling from `from`
@@ -10,5 +11,7 @@
 // answering one, and what the answering end received is filed in the inbox
 // with the line "simulated". False with a short English error when the file
 // cannot be rendered or the call fails; nothing is filed then.
+// stop (when given) ends the rendering early, as the service stops.
 bool ReceiveSimulated(const std::string& program, TInbox& inbox, const std::string& bodyPath,
-                      const std::string& from, TInboxFax& fax, std::string& error);
+                      const std::string& from, TInboxFax& fax, std::string& error,
+                      const std::atomic<bool>* stop = nullptr);
