@@ -170,3 +170,14 @@ std::string EncodeFaxAnswer(const TInboxFax& fax) {
 }
 
 std::string EncodeDone() { return EncodeJson(TJsonValue(TObject{{"ok", true}})); }
+
+std::string EncodeFaxEvent(const TInboxFax& fax) {
+    return EncodeJson(TJsonValue(TObject{{"event", "fax"}, {"fax", InboxFaxObject(fax, false)}}));
+}
+
+std::optional<TInboxFax> DecodeFaxEvent(std::string_view line) {
+    std::optional<TJsonValue> object = DecodeJson(line);
+    const TJsonValue* fax = object ? object->Find("fax") : nullptr;
+    if (!fax || !fax->IsObject() || StringOf(*object, "event") != "fax") return std::nullopt;
+    return ReadInboxFax(*fax);
+}

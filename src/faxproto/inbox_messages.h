@@ -3,6 +3,7 @@
 #include "faxproto/fax_json.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -79,3 +80,8 @@ TInboxAnswer ReadInboxAnswer(const TJsonValue& object);
 std::string EncodeFaxAnswer(const TInboxFax& fax);
 // {"ok":true}
 std::string EncodeDone();
+
+// What a watch connection carries when a fax has arrived:
+// {"event":"fax","fax":{…}}. Nothing when the line is no such event.
+std::string EncodeFaxEvent(const TInboxFax& fax);
+std::optional<TInboxFax> DecodeFaxEvent(std::string_view line);

@@ -20,6 +20,8 @@ TEST(InboxMessages, EveryOperationRoundTrips) {
     ASSERT_TRUE(answer && answer->Ok);
     fax.Source.clear();  // the service's own business, not listed
     EXPECT_EQ(ReadInboxAnswer(answer->Object), TInboxAnswer{{fax}});
+    EXPECT_EQ(DecodeFaxEvent(EncodeFaxEvent(fax)), fax);
+    EXPECT_EQ(DecodeFaxEvent(R"({"event":"job","id":"1"})"), std::nullopt);
 }
 
 // Lines of other operations are left to their reader; lines of these that
