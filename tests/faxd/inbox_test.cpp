@@ -1,6 +1,7 @@
 // The inbox on its own: filing, what a crash leaves at each step, and the
 // sources that keep a fetched fax from being filed twice.
 #include "fax_test_pages.h"
+#include "fax_tiff.h"
 #include "inbox.h"
 
 #include "temp_dir.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#include <tiffio.h>
 
 namespace fs = std::filesystem;
 
@@ -107,4 +110,45 @@ TEST(Inbox, UnreadablePagesAreNotFiled) {
     TInboxFax fax;
     EXPECT_FALSE(inbox.FileReceivedFax(broken, fax, error));
     EXPECT_TRUE(inbox.List().empty());
+}
+
+namespace {
+
+// A one-page bilevel TIFF of width x rows at the given lines per inch, one
+// black row in three.
+std::string WritePage(const TTempDir& dir, int width, int rows, float yDpi) {
+    std::string path = dir / ("page-" + std::to_string(width) + "-" + std::to_string(static_cast<int>(yDpi)) + ".tif");
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, rows);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 204.0f);
+    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, yDpi);
+    std::vector<uint8_t> row(static_cast<size_t>((width + 7) / 8));
+    for (int y = 0; y < rows; ++y) {
+        std::fill(row.begin(), row.end(), y % 3 == 0 ? 0xFF : 0x00);
+        TIFFWriteScanline(tiff, row.data(), static_cast<uint32_t>(y), 0);
+    }
+    TIFFClose(tiff);
+    return path;
+}
+
+}  // namespace
+
+// A received fax is forwarded with its own pages: at 196 lines as it is, at
+// 98 lines with each row twice; anything else is no fax.
+TEST(Forwarding, FaxPagesGoOnAsTheyAreAtFineResolution) {
+    TTempDir dir;
+    std::vector<TFaxPage> fine, doubled, pages;
+    std::string error;
+    ASSERT_TRUE(ReadFaxReadyTiff(WritePage(dir, 1728, 30, 196), fine));
+    ASSERT_TRUE(ReadFaxTiff(WritePage(dir, 1728, 30, 196), pages, error));
+    EXPECT_TRUE(fine == pages);
+    ASSERT_TRUE(ReadFaxReadyTiff(WritePage(dir, 1728, 15, 98), doubled));
+    ASSERT_EQ(doubled.size(), 1u);
+    ASSERT_EQ(doubled[0].Height, 30);
+    for (int y = 0; y < 30; ++y) EXPECT_EQ(doubled[0].CountBlack(0, y, 1728, y + 1), (y / 2) % 3 == 0 ? 1728 : 0) << y;
+    EXPECT_FALSE(ReadFaxReadyTiff(WritePage(dir, 1700, 30, 196), pages));
+    EXPECT_FALSE(ReadFaxReadyTiff(WritePage(dir, 1728, 30, 300), pages));
 }
