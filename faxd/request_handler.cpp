@@ -124,7 +124,7 @@ std::string TRequestHandler::Submit(const std::vector<std::string>& numbers, con
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::vector<std::string> ids;
     std::string error;
-    bool accepted = Store.Accept(fd, numbers, ids, error);
+    bool accepted = Store.Accept(fd, body, numbers, ids, error);
     close(fd);
     if (!accepted)
         return Refusal(error);
