@@ -136,6 +136,22 @@ void BM_DocxToFaxWarm(benchmark::State& state)
 }
 BENCHMARK(BM_DocxToFaxWarm)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 
+// The second half alone: the letter's PDF to fax pages in a renderer child.
+void BM_LetterPdfToFax(benchmark::State& state)
+{
+    if (!Ready(state))
+        return;
+    TOfficePrinter printer(PrinterSettings());
+    std::string pdf = (WorkDir() / "kept.pdf").string(), error;
+    if (!printer.Print(btDocx, Letter(), pdf, error)) {
+        state.SkipWithError(("printing failed: " + error).c_str());
+        return;
+    }
+    for (auto _ : state)
+        PdfToFax(pdf, state);
+}
+BENCHMARK(BM_LetterPdfToFax)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+
 void BM_SofficeConvertToPdfPerCall(benchmark::State& state)
 {
     if (!Ready(state))
