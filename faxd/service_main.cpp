@@ -33,9 +33,10 @@ void OnStopSignal(int)
     (void)written;
 }
 
-// The limits of every renderer, and so of the LibreOffice the office
-// renderer starts: it dies with the service that started it, and a file that
-// makes a decoder run away costs bounded time and memory.
+// The limits of every renderer, the office renderer included, and so of the
+// LibreOffice it starts (whatever is added here applies to LibreOffice too):
+// it dies with the service that started it, and a file that makes a decoder
+// run away costs bounded time and memory.
 void ApplyRenderLimits()
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);

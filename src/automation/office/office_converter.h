@@ -57,7 +57,8 @@ private:
     std::string Converted;
 };
 
-// Runs LibreOffice for the Word and Excel stand-ins. A resident LibreOffice
+// Runs LibreOffice for the Word and Excel stand-ins and for the fax service's
+// office renderer. A resident LibreOffice
 // does the work: started in the background after the first document (which,
 // like every document while there is no resident one, is converted by a
 // LibreOffice of its own, soffice --convert-to), ended by Shutdown, by the
