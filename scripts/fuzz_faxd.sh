@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the fax service's readers (BMP, JPEG, PNG, TIFF, text) with clang's
+# Fuzzes the fax service's readers (BMP, JPEG, PNG, TIFF, text, the office
+# formats' signatures) with clang's
 # libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer, each for a
 # bounded time: FUZZ_SECONDS per reader (default 60). Crashing inputs are kept
 # in build-fuzz/<reader>/ and make the script fail.
@@ -11,7 +12,7 @@ out="$root/build-fuzz"
 mkdir -p "$out"
 faxd="$root/faxd"
 sources=(bmp_reader.cpp jpeg_reader.cpp png_reader.cpp tiff_picture_reader.cpp tiff_file.cpp grey_picture.cpp
-         picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp)
+         picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp ../src/automation/office/office_format.cpp)
 # The BMP reader is the application's own picture library.
 image_sources=("$root"/src/image/*.cpp)
 image_sources=("${image_sources[@]/*image_panel.cpp/}")
@@ -22,7 +23,7 @@ libs=($(pkg-config --libs libtiff-4 libpng libjpeg))
 # Seeds: small pictures of every kind the readers take.
 seeds="$out/seeds"
 if [ ! -d "$seeds" ]; then
-  mkdir -p "$seeds"/{bmp,jpeg,png,tiff,text}
+  mkdir -p "$seeds"/{bmp,jpeg,png,tiff,text,office}
   convert -size 23x17 gradient:red-blue "$seeds/colour.ppm"
   convert "$seeds/colour.ppm" -type truecolor "BMP3:$seeds/bmp/24.bmp"
   convert "$seeds/colour.ppm" -colors 16 -type palette "BMP3:$seeds/bmp/4.bmp"
@@ -39,12 +40,20 @@ if [ ! -d "$seeds" ]; then
   printf '\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\n' > "$seeds/text/sjis.txt"
   printf '\xa4\xb3\xa4\xf3\xa4\xcb\xa4\xc1\xa4\xcf\n' > "$seeds/text/euc.txt"
   printf '\xff\xfe\x53\x30\x93\x30' > "$seeds/text/utf16.txt"
+  (cd "$seeds/office" && python3 -c '
+import zipfile
+with zipfile.ZipFile("a.docx", "w") as z:
+    z.writestr("[Content_Types].xml", "<Types/>"); z.writestr("word/document.xml", "<w:document/>")
+with zipfile.ZipFile("a.odt", "w") as z:
+    z.writestr("mimetype", "application/vnd.oasis.opendocument.text"); z.writestr("content.xml", "<x/>")
+')
+  printf 'ÐÏà¡±á' > "$seeds/office/ole.doc"
   rm "$seeds/colour.ppm"
 fi
 
 status=0
 number=1
-for reader in bmp jpeg png tiff text; do
+for reader in bmp jpeg png tiff text office; do
   binary="$out/fuzz_$reader"
   clang++ "${flags[@]}" -DFUZZ_READER=$number "$root/tests/faxd/fuzz/reader_fuzzer.cpp" \
     "${sources[@]/#/$faxd/}" ${image_sources[@]} "${libs[@]}" -o "$binary"

@@ -91,13 +91,16 @@ std::string CompoundFormat(std::ifstream& in, uint64_t size) {
     if (shift != 9 && shift != 12) return {};
     const uint32_t sectorSize = 1u << shift, perSector = sectorSize / 4;
     auto sectorOffset = [&](uint32_t sector) { return (static_cast<uint64_t>(sector) + 1) << shift; };
+    // A chain cannot be longer than the file has sectors (a looping one would
+    // be followed forever).
+    const uint64_t sectors = size >> shift;
 
     // The sectors of the allocation table: 109 listed in the header, the
     // rest in a chain of list sectors.
     std::vector<uint32_t> fatSectors;
     for (int i = 0; i < 109; ++i) fatSectors.push_back(Little(header, 0x4C + 4 * i, 4));
     uint32_t listSector = Little(header, 0x44, 4);
-    for (int hops = 0; listSector < EndOfChain && hops < 4096; ++hops) {
+    for (uint64_t hops = 0; listSector < EndOfChain && hops < sectors; ++hops) {
         std::string list;
         if (!ReadAt(in, sectorOffset(listSector), sectorSize, list)) return {};
         for (uint32_t i = 0; i + 1 < perSector; ++i) fatSectors.push_back(Little(list, 4 * i, 4));
@@ -115,7 +118,7 @@ std::string CompoundFormat(std::ifstream& in, uint64_t size) {
 
     std::set<std::string> names;
     uint32_t sector = Little(header, 0x30, 4);
-    for (int hops = 0; sector < EndOfChain && hops < 65536 && sectorOffset(sector) < size; ++hops) {
+    for (uint64_t hops = 0; sector < EndOfChain && hops < sectors; ++hops) {
         std::string entries;
         if (!ReadAt(in, sectorOffset(sector), sectorSize, entries)) break;
         for (size_t at = 0; at + 128 <= entries.size(); at += 128) {
