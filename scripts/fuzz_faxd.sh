@@ -23,7 +23,7 @@ libs=($(pkg-config --libs libtiff-4 libpng libjpeg))
 # Seeds: small pictures of every kind the readers take.
 seeds="$out/seeds"
 if [ ! -d "$seeds" ]; then
-  mkdir -p "$seeds"/{bmp,jpeg,png,tiff,text,office}
+  mkdir -p "$seeds"/{bmp,jpeg,png,tiff,text}
   convert -size 23x17 gradient:red-blue "$seeds/colour.ppm"
   convert "$seeds/colour.ppm" -type truecolor "BMP3:$seeds/bmp/24.bmp"
   convert "$seeds/colour.ppm" -colors 16 -type palette "BMP3:$seeds/bmp/4.bmp"
@@ -40,6 +40,11 @@ if [ ! -d "$seeds" ]; then
   printf '\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\n' > "$seeds/text/sjis.txt"
   printf '\xa4\xb3\xa4\xf3\xa4\xcb\xa4\xc1\xa4\xcf\n' > "$seeds/text/euc.txt"
   printf '\xff\xfe\x53\x30\x93\x30' > "$seeds/text/utf16.txt"
+  rm "$seeds/colour.ppm"
+fi
+
+if [ ! -d "$seeds/office" ]; then
+  mkdir -p "$seeds/office"
   (cd "$seeds/office" && python3 -c '
 import zipfile
 with zipfile.ZipFile("a.docx", "w") as z:
@@ -47,8 +52,7 @@ with zipfile.ZipFile("a.docx", "w") as z:
 with zipfile.ZipFile("a.odt", "w") as z:
     z.writestr("mimetype", "application/vnd.oasis.opendocument.text"); z.writestr("content.xml", "<x/>")
 ')
-  printf 'ÐÏà¡±á' > "$seeds/office/ole.doc"
-  rm "$seeds/colour.ppm"
+  printf '\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1' > "$seeds/office/ole.doc"
 fi
 
 status=0
