@@ -21,14 +21,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path WorkDir()
+// Removed with everything in it at exit.
+struct TWorkDir {
+    fs::path Path = fs::temp_directory_path() / ("pelmor-office-bench-" + std::to_string(getpid()));
+    TWorkDir() { fs::create_directories(Path); }
+    ~TWorkDir()
+    {
+        std::error_code ec;
+        fs::remove_all(Path, ec);
+    }
+};
+
+const fs::path& WorkDir()
 {
-    static fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / ("pelmor-office-bench-" + std::to_string(getpid()));
-        fs::create_directories(d);
-        return d;
-    }();
-    return dir;
+    static TWorkDir dir;
+    return dir.Path;
 }
 
 bool RunOffice(const std::vector<std::string>& arguments)
