@@ -22,6 +22,8 @@ expected=(
   /usr/share/doc/pelmor/README.md
   /usr/share/doc/pelmor/copyright
   /usr/share/doc/pelmor/changelog.gz
+  /usr/share/man/man1/pelmor.1.gz
+  /usr/share/man/man1/pelmor-faxd.1.gz
 )
 # Parts that are built once their folder is in the source tree.
 [ -f "$root/jobs/CMakeLists.txt" ] && expected+=(/usr/bin/pelmor-jobs)
