@@ -11,7 +11,6 @@ trap 'rm -rf "$work"' EXIT
 status=0
 fail() { echo "package: $*" >&2; status=1; }
 
-multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 expected=(
   /usr/bin/pelmor
   /usr/bin/pelmor-faxd
@@ -27,7 +26,7 @@ expected=(
 )
 # Parts that are built once their folder is in the source tree.
 [ -f "$root/jobs/CMakeLists.txt" ] && expected+=(/usr/bin/pelmor-jobs)
-[ -f "$root/twaindsm/CMakeLists.txt" ] && expected+=("/usr/lib/$multiarch/libpelmortwain.so")
+[ -f "$root/twaindsm/CMakeLists.txt" ] && expected+=(/usr/lib/pelmor/libpelmortwain.so)
 if [ -f "$root/cups/CMakeLists.txt" ]; then
   expected+=(/usr/lib/cups/backend/pelmor)
   for ppd in "$root"/cups/*.ppd; do
