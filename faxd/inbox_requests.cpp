@@ -52,7 +52,7 @@ std::string TInboxRequests::Forward(const TForwardRequest& request) {
     if (!fd) return EncodeRefusal("cannot read the fax");
     TSubmitAnswer answer;
     std::string error;
-    if (!Store.Accept(fd.Get(), request.Recipients, answer.Jobs, error)) return EncodeRefusal(error);
+    if (!Store.Accept(fd.Get(), Inbox.FaxPath(fax.Id), request.Recipients, answer.Jobs, error)) return EncodeRefusal(error);
     if (OnAccepted) OnAccepted();
     return EncodeAnswer(answer);
 }

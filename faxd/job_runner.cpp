@@ -8,8 +8,8 @@
 
 using TClock = std::chrono::steady_clock;
 
-TJobRunner::TJobRunner(TJobStore& store, TFaxLine& line, std::string program)
-    : Store(store), Line(line), Program(std::move(program))
+TJobRunner::TJobRunner(TJobStore& store, TFaxLine& line, std::string program, TOfficePrinter::TSettings office)
+    : Store(store), Line(line), Program(std::move(program)), Office(std::move(office))
 {
 }
 
@@ -63,6 +63,8 @@ void TJobRunner::Run()
         Signal.wait_until(lock, wakeAt, [this] { return Stopping.load() || Woken; });
         Woken = false;
     }
+    // The office renderer is this thread's child: it ends here, not later.
+    Office.Stop();
 }
 
 void TJobRunner::Step(TFaxJob& job)
@@ -103,8 +105,7 @@ void TJobRunner::Render(TFaxJob& job)
     auto started = TClock::now();
     int pages = 0;
     std::string error;
-    bool ok = RenderInChildProcess(Program, job.BodyType, Store.BodyPath(job.Id), Store.PartPath(job.Id), pages,
-                                   error, &Stopping);
+    bool ok = RenderBodyOf(job, pages, error);
     job.Rendering = false;
     if (Stopping) {
         Store.Show(job);
@@ -125,6 +126,19 @@ void TJobRunner::Render(TFaxJob& job)
     }
     if (!Store.Save(job))
         Later(job);
+}
+
+bool TJobRunner::RenderBodyOf(const TFaxJob& job, int& pages, std::string& error)
+{
+    if (!IsOfficeBody(job.BodyType))
+        return RenderInChildProcess(Program, job.BodyType, Store.BodyPath(job.Id), Store.PartPath(job.Id), pages,
+                                    error, &Stopping);
+    // Printed by LibreOffice first, then rendered like any PDF.
+    std::string pdf = Store.SpoolDir() + "/" + job.Id + ".pdf.tmp";
+    bool ok = Office.Print(job.BodyType, Store.BodyPath(job.Id), pdf, error, &Stopping)
+        && RenderInChildProcess(Program, btPdf, pdf, Store.PartPath(job.Id), pages, error, &Stopping);
+    std::remove(pdf.c_str());
+    return ok;
 }
 
 TLineJob TJobRunner::LineJob(const TFaxJob& job) const

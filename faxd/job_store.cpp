@@ -4,6 +4,8 @@
 #include "durable/unique_fd.h"
 #include "kill_point.h"
 
+#include "automation/office/office_program.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -191,18 +193,24 @@ bool TJobStore::LoadSpool()
     return !removed || SyncFile(SpoolDir());
 }
 
-bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std::vector<std::string>& ids,
-                       std::string& error)
+bool TJobStore::Accept(int bodyFd, const std::string& nameHint, const std::vector<std::string>& numbers,
+                       std::vector<std::string>& ids, std::string& error)
 {
     ids.clear();
     std::random_device random;
     std::string incoming = SpoolDir() + "/incoming-" + std::to_string(random()) + ".tmp";
     if (!CopyToFile(bodyFd, incoming, error))
         return false;
-    TBodyType type = SniffBodyType(incoming, error);
+    TBodyType type = SniffBodyType(incoming, error, nameHint);
     if (type == btUnknown) {
         unlink(incoming.c_str());
         return false;
+    }
+    bool officeMissing =
+        IsOfficeBody(type) && !(OfficeCheck ? OfficeCheck() : !FindOfficeProgram("soffice").empty());
+    if (officeMissing && type == btCsv) {
+        type = btText;
+        officeMissing = false;
     }
     std::vector<TFaxJob> jobs;
     {
@@ -213,6 +221,10 @@ bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std:
             job.Number = number;
             job.BodyType = type;
             job.Submitted = LocalTimeNow();
+            if (officeMissing) {
+                job.State = jsFailing;
+                job.Error = NoOfficeError;
+            }
             jobs.push_back(std::move(job));
         }
     }
@@ -237,12 +249,30 @@ bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std:
         return false;
     }
     KillPoint("accepted");
+    if (officeMissing) {
+        Refuse(jobs);
+        error = NoOfficeError;
+        return false;
+    }
     std::lock_guard lock(Guard);
     for (TFaxJob& job : jobs) {
         ids.push_back(job.Id);
         Active[IdNumber(job.Id)] = std::move(job);
     }
     return true;
+}
+
+void TJobStore::Refuse(std::vector<TFaxJob>& jobs)
+{
+    // Filed as failed at once, before the job thread can see them; one that
+    // cannot be filed now is left to the job thread, like any failing job.
+    for (TFaxJob& job : jobs) {
+        std::string ignored;
+        if (!FileFailed(job, ignored)) {
+            std::lock_guard lock(Guard);
+            Active[IdNumber(job.Id)] = job;
+        }
+    }
 }
 
 bool TJobStore::Save(const TFaxJob& job)

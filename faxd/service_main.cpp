@@ -7,11 +7,14 @@
 #include "job_runner.h"
 #include "job_store.h"
 #include "jobs_command.h"
+#include "office_printer.h"
 #include "receive_command.h"
 #include "render_process.h"
 #include "request_handler.h"
 #include "service_options.h"
 #include "socket_server.h"
+
+#include "automation/office/office_program.h"
 
 #include <QGuiApplication>
 
@@ -34,10 +37,12 @@ void OnStopSignal(int)
     (void)written;
 }
 
-int RenderMain(int argc, char** argv)
+// The limits of every renderer, the office renderer included, and so of the
+// LibreOffice it starts (whatever is added here applies to LibreOffice too):
+// it dies with the service that started it, and a file that makes a decoder
+// run away costs bounded time and memory.
+void ApplyRenderLimits()
 {
-    // The renderer dies with the service that started it, and a file that
-    // makes a decoder run away costs bounded time and memory.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     rlimit cpu{RenderTimeLimitSeconds, RenderTimeLimitSeconds + 5};
     setrlimit(RLIMIT_CPU, &cpu);
@@ -45,6 +50,16 @@ int RenderMain(int argc, char** argv)
     rlimit memory{4UL << 30, 4UL << 30};
     setrlimit(RLIMIT_AS, &memory);
 #endif
+}
+
+int RenderMain(int argc, char** argv)
+{
+    ApplyRenderLimits();
+    if (std::string(argv[1]) == "--render-office") {
+        if (argc != 5)
+            return 2;
+        return RunOfficeRenderer(argv[2], argv[3], std::atoi(argv[4]));
+    }
     if (argc != 5) {
         std::printf("error bad render arguments\n");
         return 2;
@@ -113,7 +128,9 @@ int Serve(const TServiceOptions& options, const char* argv0)
     sigaction(SIGHUP, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    TJobRunner runner(store, *line, program);
+    TJobRunner runner(store, *line, program,
+                      {program, options.OfficeProgram, options.DataDir + "/office", options.OfficeIdleSeconds});
+    store.SetOfficeCheck([office = options.OfficeProgram] { return !FindOfficeProgram(office).empty(); });
     TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
                             [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
     TInboxRequests inboxRequests(inbox, store, *line, program, [&runner] { runner.Wake(); },
@@ -140,7 +157,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
 
 int FaxdMain(int argc, char** argv)
 {
-    if (argc >= 2 && std::string(argv[1]) == "--render")
+    if (argc >= 2 && (std::string(argv[1]) == "--render" || std::string(argv[1]) == "--render-office"))
         return RenderMain(argc, argv);
 
     std::vector<std::string> args(argv + 1, argv + argc);

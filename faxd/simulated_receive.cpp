@@ -21,8 +21,13 @@ bool ReceiveSimulated(const std::string& program, TInbox& inbox, const std::stri
         error = "not a regular file";
         return false;
     }
-    TBodyType type = SniffBodyType(bodyPath, error);
+    TBodyType type = SniffBodyType(bodyPath, error, bodyPath);
     if (type == btUnknown) return false;
+    if (IsOfficeBody(type)) {
+        // LibreOffice serves the job thread alone.
+        error = "a simulated fax is made of a text, picture or PDF file";
+        return false;
+    }
 
     std::random_device random;
     std::string stem = inbox.IncomingDir() + "/simulated-" + std::to_string(random());

@@ -26,11 +26,21 @@ std::string WithoutTrailingSlash(std::string path) {
     return path;
 }
 
+// A program folder of the system (where the package and `cmake --install`
+// put the programs) is never a place for a user's files, even for an
+// administrator who may write there.
+bool IsInstalledProgramFolder(const std::string& dir) {
+#ifdef PELMOR_INSTALL_BINDIR
+    if (dir == WithoutTrailingSlash(PELMOR_INSTALL_BINDIR)) return true;
+#endif
+    return dir == "/bin" || dir == "/sbin" || dir.starts_with("/usr/");
+}
+
 } // namespace
 
 std::string ResolveAppDir(const std::string& executableDir, const std::string& dataHome) {
     std::string dir = WithoutTrailingSlash(executableDir);
-    if (!dir.empty() && access(dir.c_str(), W_OK | X_OK) == 0) return dir;
+    if (!dir.empty() && !IsInstalledProgramFolder(dir) && access(dir.c_str(), W_OK | X_OK) == 0) return dir;
 
     std::string base = dataHome;
     if (base.empty()) {

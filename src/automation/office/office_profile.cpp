@@ -1,6 +1,8 @@
 #include "automation/office/office_profile.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -9,6 +11,14 @@
 namespace {
 
 constexpr int SlotCount = 8;
+
+constexpr const char* SecureItems =
+    "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"DisableMacrosExecution\" "
+    "oor:op=\"fuse\"><value>true</value></prop></item>\n"
+    "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"MacroSecurityLevel\" "
+    "oor:op=\"fuse\"><value>3</value></prop></item>\n"
+    "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop "
+    "oor:name=\"BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true</value></prop></item>\n";
 
 } // namespace
 
@@ -57,4 +67,31 @@ std::string DefaultProfileRoot() {
     const char* home = std::getenv("HOME");
     if (home && *home == '/') return std::string(home) + "/.cache/pelmor";
     return {};
+}
+
+bool SecureOfficeProfile(const std::string& profile) {
+    std::filesystem::path file = std::filesystem::path(profile) / "user" / "registrymodifications.xcu";
+    std::string text;
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream read;
+        read << in.rdbuf();
+        text = read.str();
+    }
+    if (text.find("DisableMacrosExecution\" oor:op=\"fuse\"><value>true") != std::string::npos &&
+        text.find("BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true") != std::string::npos)
+        return true;
+    // Ours go last, so that they win over any earlier item of the same name.
+    size_t end = text.rfind("</oor:items>");
+    if (end == std::string::npos) {
+        text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+               "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
+        end = text.size();
+        text += "</oor:items>\n";
+    }
+    text.insert(end, SecureItems);
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(out << text);
 }
