@@ -26,6 +26,7 @@ void TJobRunner::Stop()
     {
         std::lock_guard lock(Guard);
         Stopping = true;
+        AbortCurrent = true;
     }
     Signal.notify_all();
     if (Thread.joinable())
@@ -41,6 +42,41 @@ void TJobRunner::Wake()
     Signal.notify_all();
 }
 
+bool TJobRunner::Cancel(const std::string& id, std::string& error)
+{
+    TFaxJob job;
+    if (!Store.FindJob(id, job)) {
+        error = "no such job";
+        return false;
+    }
+    if (IsFinalState(job.State)) {
+        error = "the job has ended";
+        return false;
+    }
+    {
+        std::lock_guard lock(Guard);
+        CancelRequests.insert(id);
+        if (CurrentId == id)
+            AbortCurrent = true;
+        Woken = true;
+    }
+    Signal.notify_all();
+    return true;
+}
+
+bool TJobRunner::CancelRequested(const std::string& id)
+{
+    std::lock_guard lock(Guard);
+    return CancelRequests.count(id) > 0;
+}
+
+void TJobRunner::Begin(const std::string& id)
+{
+    std::lock_guard lock(Guard);
+    CurrentId = id;
+    AbortCurrent = Stopping.load() || CancelRequests.count(id) > 0;
+}
+
 void TJobRunner::Run()
 {
     while (!Stopping) {
@@ -49,7 +85,7 @@ void TJobRunner::Run()
         bool worked = false;
         for (TFaxJob& job : Store.ActiveJobs()) {
             auto due = NextPoll.find(job.Id);
-            if (due != NextPoll.end() && due->second > TClock::now()) {
+            if (due != NextPoll.end() && due->second > TClock::now() && !CancelRequested(job.Id)) {
                 wakeAt = std::min(wakeAt, due->second);
                 continue;
             }
@@ -67,6 +103,11 @@ void TJobRunner::Run()
 
 void TJobRunner::Step(TFaxJob& job)
 {
+    Begin(job.Id);
+    if (CancelRequested(job.Id) && job.State != jsSent && job.State != jsFailing && job.State != jsCancelling) {
+        MarkCancelling(job);
+        return;
+    }
     switch (job.State) {
     case jsQueued:
         Render(job);
@@ -90,10 +131,52 @@ void TJobRunner::Step(TFaxJob& job)
     case jsFailing:
         FileJob(job);
         break;
+    case jsCancelling:
+        StopOnLine(job);
+        break;
     case jsDone:
     case jsFailed:
+    case jsCancelled:
         break;
     }
+}
+
+void TJobRunner::MarkCancelling(TFaxJob& job)
+{
+    job.State = jsCancelling;
+    job.Error = "cancelled";
+    job.Status = "cancelled";
+    job.Rendering = false;
+    NextPoll.erase(job.Id);
+    if (!Store.Save(job))
+        Later(job);
+}
+
+void TJobRunner::StopOnLine(TFaxJob& job)
+{
+    // A job killed while handing over may be known to the line already.
+    if (job.RemoteId.empty()) {
+        TLineStatus known = Line.Recover(LineJob(job));
+        job.RemoteId = known.RemoteId;
+    }
+    if (!job.RemoteId.empty()) {
+        TLineStatus status = Line.Cancel(LineJob(job));
+        if (status.State == lsRunning) {
+            job.Status = status.Text;
+            Store.Show(job);
+            NextPoll[job.Id] = TClock::now() + Line.PollInterval();
+            return;
+        }
+        if (status.State == lsDone) {
+            // Too late: the fax went out, and is filed as sent.
+            job.Error.clear();
+            Apply(job, status);
+            return;
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove(Store.PartPath(job.Id), ignored);
+    FileJob(job);
 }
 
 void TJobRunner::Render(TFaxJob& job)
@@ -104,10 +187,14 @@ void TJobRunner::Render(TFaxJob& job)
     int pages = 0;
     std::string error;
     bool ok = RenderInChildProcess(Program, job.BodyType, Store.BodyPath(job.Id), Store.PartPath(job.Id), pages,
-                                   error, &Stopping);
+                                   error, &AbortCurrent);
     job.Rendering = false;
     if (Stopping) {
         Store.Show(job);
+        return;
+    }
+    if (CancelRequested(job.Id)) {
+        MarkCancelling(job);
         return;
     }
     job.RenderSeconds = std::chrono::duration<double>(TClock::now() - started).count();
@@ -137,6 +224,7 @@ TLineJob TJobRunner::LineJob(const TFaxJob& job) const
     lineJob.RemoteId = job.RemoteId;
     lineJob.WorkDir = Store.SpoolDir();
     lineJob.ReceivedDir = Store.ReceivedDir();
+    lineJob.Abort = &AbortCurrent;
     return lineJob;
 }
 
@@ -155,6 +243,13 @@ void TJobRunner::Transmit(TFaxJob& job)
     auto started = TClock::now();
     TLineStatus status = Line.Send(LineJob(job));
     job.WallSeconds = std::chrono::duration<double>(TClock::now() - started).count();
+    if (status.State == lsAborted) {
+        // Cancelled: filed as such. Stopping: the record still says the
+        // hand-over began, and the next start sends it again.
+        if (CancelRequested(job.Id))
+            MarkCancelling(job);
+        return;
+    }
     KillPoint("transmitted");
     Apply(job, status);
 }
@@ -177,6 +272,8 @@ void TJobRunner::Apply(TFaxJob& job, const TLineStatus& status)
         job.BitRate = status.BitRate;
     if (status.LineSeconds > 0)
         job.LineSeconds = status.LineSeconds;
+    if (!status.StationId.empty())
+        job.StationId = status.StationId;
     switch (status.State) {
     case lsDone:
         job.State = jsSent;
@@ -187,6 +284,7 @@ void TJobRunner::Apply(TFaxJob& job, const TLineStatus& status)
         break;
     case lsRunning:
     case lsPending:
+    case lsAborted:
         job.State = job.RemoteId.empty() ? jsRendered : jsHanded;
         NextPoll[job.Id] = TClock::now() + Line.PollInterval();
         break;
@@ -199,10 +297,23 @@ void TJobRunner::Apply(TFaxJob& job, const TLineStatus& status)
 
 void TJobRunner::FileJob(TFaxJob& job)
 {
+    if (job.Finished.empty())
+        job.Finished = LocalTimeNow();
+    if (OnEnding)
+        OnEnding(job);
     std::string error;
-    bool ok = job.State == jsSent ? Store.FileSent(job, error) : Store.FileFailed(job, error);
-    if (ok)
+    bool ok = job.State == jsSent        ? Store.FileSent(job, error)
+              : job.State == jsCancelling ? Store.FileCancelled(job, error)
+                                          : Store.FileFailed(job, error);
+    if (ok) {
+        {
+            std::lock_guard lock(Guard);
+            CancelRequests.erase(job.Id);
+        }
+        if (OnEnded)
+            OnEnded(job);
         return;
+    }
     if (job.State == jsSent && error == "the rendered fax has disappeared") {
         job.State = jsFailing;
         job.Error = error;
