@@ -33,6 +33,16 @@ bool IsFinalState(TJobState state)
     return state == jsDone || state == jsFailed || state == jsCancelled;
 }
 
+TJobState EndState(TJobState state)
+{
+    switch (state) {
+    case jsSent: return jsDone;
+    case jsFailing: return jsFailed;
+    case jsCancelling: return jsCancelled;
+    default: return state;
+    }
+}
+
 bool JobStateFromName(const std::string& name, TJobState& state)
 {
     for (TJobState s : {jsQueued, jsRendered, jsHanding, jsHanded, jsSent, jsFailing, jsCancelling, jsDone, jsFailed,

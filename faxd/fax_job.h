@@ -56,6 +56,9 @@ bool JobStateFromName(const std::string& name, TJobState& state);
 
 // Whether the job has ended (done, failed or cancelled) and been filed.
 bool IsFinalState(TJobState state);
+// The state a job filed from this state ends in (jsSent: jsDone, jsFailing:
+// jsFailed, jsCancelling: jsCancelled).
+TJobState EndState(TJobState state);
 
 // The file name extension of a body of that type, without the dot.
 const char* BodyExtension(TBodyType type);

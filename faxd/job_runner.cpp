@@ -299,8 +299,11 @@ void TJobRunner::FileJob(TFaxJob& job)
 {
     if (job.Finished.empty())
         job.Finished = LocalTimeNow();
-    if (OnEnding)
-        OnEnding(job);
+    if (OnEnding) {
+        TFaxJob ending = job;
+        ending.State = EndState(job.State);
+        OnEnding(ending);
+    }
     std::string error;
     bool ok = job.State == jsSent        ? Store.FileSent(job, error)
               : job.State == jsCancelling ? Store.FileCancelled(job, error)

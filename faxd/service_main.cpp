@@ -1,6 +1,7 @@
 #include "service_main.h"
 
 #include "daemon_start.h"
+#include "job_endings.h"
 #include "job_runner.h"
 #include "job_store.h"
 #include "jobs_command.h"
@@ -96,6 +97,13 @@ int Serve(const TServiceOptions& options, const char* argv0)
     if (!store.Open(error))
         return fail(error);
 
+    // Reports are drawn with Qt's fonts and notifications go through QtDBus:
+    // both need an application object, which needs no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char* qtArgv[] = {const_cast<char*>(argv0), nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+
     if (pipe2(StopPipe, O_CLOEXEC) != 0)
         return fail("cannot create a pipe");
     struct sigaction stop{};
@@ -107,6 +115,16 @@ int Serve(const TServiceOptions& options, const char* argv0)
     signal(SIGPIPE, SIG_IGN);
 
     TJobRunner runner(store, *line, program);
+    auto resend = [&store, &runner](const std::string& id, std::string& newId, std::string& resendError) {
+        if (!store.Resend(id, newId, resendError))
+            return false;
+        runner.Wake();
+        return true;
+    };
+    TJobEndings endings(store, options.Notify, resend, JobWindowProgram(program),
+                        {QStringLiteral("--socket"), QString::fromStdString(options.SocketPath)});
+    runner.SetEndingHandler([&endings](const TFaxJob& job) { endings.Ending(job); });
+    runner.SetEndedHandler([&endings](const TFaxJob& job) { endings.Ended(job); });
     TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
                             [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
     runner.Start();

@@ -61,6 +61,12 @@ bool ReadConfig(const std::string& path, bool mustExist, TSettings& settings, st
     return true;
 }
 
+// The service's own settings (the others belong to a line).
+bool IsServiceSetting(const std::string& name)
+{
+    return name == "data-dir" || name == "socket" || name == "line" || name == "config" || name == "notify";
+}
+
 } // namespace
 
 std::string DefaultDataDir()
@@ -111,7 +117,7 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
             error = "option --" + name + " needs a value";
             return false;
         }
-        bool known = name == "data-dir" || name == "socket" || name == "line" || name == "config";
+        bool known = IsServiceSetting(name);
         size_t dash = name.find('-');
         bool lineOption = !known && dash != std::string::npos && IsFaxLineName(name.substr(0, dash));
         if (!known && !lineOption) {
@@ -141,13 +147,21 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
     for (auto& [name, value] : given) {
         if (name.rfind(prefix, 0) == 0)
             options.LineOptions[name.substr(prefix.size())] = value;
-        else if (name != "data-dir" && name != "socket" && name != "line" && name != "config") {
+        else if (!IsServiceSetting(name)) {
             size_t dash = name.find('-');
             if (dash == std::string::npos || !IsFaxLineName(name.substr(0, dash))) {
                 error = "unknown setting in " + options.ConfigPath + ": " + name;
                 return false;
             }
         }
+    }
+    if (given.count("notify")) {
+        const std::string& notify = given["notify"];
+        if (notify != "on" && notify != "off") {
+            error = "notify must be on or off, not " + notify;
+            return false;
+        }
+        options.Notify = notify == "on";
     }
     if (options.DataDir.empty() || options.SocketPath.empty()) {
         error = "empty path";
@@ -170,7 +184,9 @@ std::string ServiceUsage()
            "  --socket PATH    the service's socket (default $XDG_RUNTIME_DIR/pelmor-faxd/socket)\n"
            "  --line NAME      the fax line: " + FaxLineNames() + " (default simulated: nothing\n"
            "                   leaves the machine)\n"
-           "  --LINE-KEY VALUE an option of that line, e.g. --hylafax-host HOST\n"
+           "  --LINE-KEY VALUE an option of that line, e.g. --hylafax-host HOST or\n"
+           "                   --simulated-pace real, --simulated-busy NUMBER,...\n"
+           "  --notify on|off  desktop notifications when a job ends (default on)\n"
            "  --config FILE    settings as KEY = VALUE lines (default\n"
            "                   $XDG_CONFIG_HOME/pelmor-faxd/config)\n"
            "  --foreground     stay attached to the terminal\n"

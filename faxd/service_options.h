@@ -13,6 +13,7 @@ struct TServiceOptions {
     std::string ConfigPath;
     std::string LineName = "simulated";
     TLineOptions LineOptions; // the selected line's own options
+    bool Notify = true;     // desktop notifications when a job ends ("notify = off" switches them off)
     bool Foreground = false;
     bool Help = false;
 };

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "desktop_notifier.h"
+#include "job_store.h"
+
+#include <QThread>
+
+#include <memory>
+#include <string>
+
+// What the service does as each job ends: it writes the job's transmission
+// report to Reports/<id>.pdf, and (unless switched off) shows a desktop
+// notification, from a thread of its own so that a slow session bus never
+// holds the jobs up.
+class TJobEndings {
+public:
+    // jobWindow: the job window's program, started by a click on a
+    // notification with the given arguments.
+    TJobEndings(TJobStore& store, bool notify, TDesktopNotifier::TResend resend, std::string jobWindow,
+                QStringList jobWindowArgs);
+    ~TJobEndings();
+    TJobEndings(const TJobEndings&) = delete;
+    TJobEndings& operator=(const TJobEndings&) = delete;
+
+    // Before the job is filed (its fax still in the spool): the report.
+    void Ending(const TFaxJob& job);
+    // Once it is filed: the notification.
+    void Ended(const TFaxJob& job);
+
+private:
+    TJobStore& Store;
+    QThread Thread;
+    std::unique_ptr<TDesktopNotifier> Notifier;
+};
+
+// The job window's program: pelmor-jobs beside this program, else from PATH.
+std::string JobWindowProgram(const std::string& selfProgram);
