@@ -137,7 +137,7 @@ TLineStatus TSimulatedLine::Send(const TLineJob& job)
     std::string rxPath = (fs::path(job.WorkDir) / (job.Id + ".rx.tif")).string();
     std::error_code ignored;
     fs::remove(rxPath, ignored);
-    if (BusyNumbers.count(job.Number)) {
+    if (BusyNumbers.count(job.Number) && Calls[job.Number]++ % 2 == 0) {
         status.State = lsFailed;
         status.Text = "busy";
         return status;

@@ -2,6 +2,7 @@
 
 #include "fax_line.h"
 
+#include <map>
 #include <set>
 
 // The default line: nothing leaves the machine. Each job is transmitted by
@@ -12,7 +13,8 @@
 // Options: pace ("fast", the default: as fast as the processor goes; "real":
 // the call takes its real line time, so that it can be watched and
 // cancelled) and busy (numbers, separated by commas or spaces, that answer
-// busy, so that failures can be tried out).
+// busy every other call, the first one included, so that a failure and a
+// resend that goes through can be tried out).
 class TSimulatedLine : public TFaxLine {
 public:
     explicit TSimulatedLine(bool realPace = false, std::set<std::string> busyNumbers = {})
@@ -24,6 +26,7 @@ public:
 private:
     bool RealPace;
     std::set<std::string> BusyNumbers;
+    std::map<std::string, int> Calls; // to each busy number
 };
 
 // The factory registered under "simulated".
