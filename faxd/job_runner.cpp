@@ -53,11 +53,30 @@ bool TJobRunner::Cancel(const std::string& id, std::string& error)
         error = "the job has ended";
         return false;
     }
+    bool atHand;
     {
         std::lock_guard lock(Guard);
         CancelRequests.insert(id);
-        if (CurrentId == id)
+        atHand = CurrentId == id;
+        if (atHand)
             AbortCurrent = true;
+        else
+            Taken.insert(id);
+    }
+    // A job that waits, with nothing on a line yet, ends here and now
+    // instead of after the job at hand; the job thread leaves it alone
+    // meanwhile.
+    if (!atHand && Store.FindJob(id, job) && (job.State == jsQueued || job.State == jsRendered)) {
+        job.State = jsCancelling;
+        job.Error = job.Status = "cancelled";
+        job.Rendering = false;
+        std::string ignored; // when filing fails, the job thread files it later
+        if (Store.Save(job))
+            File(job, ignored);
+    }
+    {
+        std::lock_guard lock(Guard);
+        Taken.erase(id);
         Woken = true;
     }
     Signal.notify_all();
@@ -70,11 +89,18 @@ bool TJobRunner::CancelRequested(const std::string& id)
     return CancelRequests.count(id) > 0;
 }
 
-void TJobRunner::Begin(const std::string& id)
+bool TJobRunner::Begin(const std::string& id)
 {
-    std::lock_guard lock(Guard);
-    CurrentId = id;
-    AbortCurrent = Stopping.load() || CancelRequests.count(id) > 0;
+    {
+        std::lock_guard lock(Guard);
+        if (Taken.count(id))
+            return false;
+        CurrentId = id;
+        AbortCurrent = Stopping.load() || CancelRequests.count(id) > 0;
+    }
+    // The list this job came from may be older than a cancel that filed it.
+    TFaxJob now;
+    return Store.FindJob(id, now) && !IsFinalState(now.State);
 }
 
 void TJobRunner::Run()
@@ -103,7 +129,8 @@ void TJobRunner::Run()
 
 void TJobRunner::Step(TFaxJob& job)
 {
-    Begin(job.Id);
+    if (!Begin(job.Id))
+        return;
     if (CancelRequested(job.Id) && job.State != jsSent && job.State != jsFailing && job.State != jsCancelling) {
         MarkCancelling(job);
         return;
@@ -295,7 +322,7 @@ void TJobRunner::Apply(TFaxJob& job, const TLineStatus& status)
         NextPoll.erase(job.Id);
 }
 
-void TJobRunner::FileJob(TFaxJob& job)
+bool TJobRunner::File(TFaxJob& job, std::string& error)
 {
     if (job.Finished.empty())
         job.Finished = LocalTimeNow();
@@ -304,19 +331,25 @@ void TJobRunner::FileJob(TFaxJob& job)
         ending.State = EndState(job.State);
         OnEnding(ending);
     }
-    std::string error;
     bool ok = job.State == jsSent        ? Store.FileSent(job, error)
               : job.State == jsCancelling ? Store.FileCancelled(job, error)
                                           : Store.FileFailed(job, error);
-    if (ok) {
-        {
-            std::lock_guard lock(Guard);
-            CancelRequests.erase(job.Id);
-        }
-        if (OnEnded)
-            OnEnded(job);
-        return;
+    if (!ok)
+        return false;
+    {
+        std::lock_guard lock(Guard);
+        CancelRequests.erase(job.Id);
     }
+    if (OnEnded)
+        OnEnded(job);
+    return true;
+}
+
+void TJobRunner::FileJob(TFaxJob& job)
+{
+    std::string error;
+    if (File(job, error))
+        return;
     if (job.State == jsSent && error == "the rendered fax has disappeared") {
         job.State = jsFailing;
         job.Error = error;

@@ -39,7 +39,7 @@ public:
     // such job is in progress.
     bool Cancel(const std::string& id, std::string& error);
 
-    // Called on the job thread for each job about to be filed (done, failed
+    // Called (on the job thread, or on the thread of a cancel) for each job about to be filed (done, failed
     // or cancelled; job.Finished set), and once it has been filed.
     void SetEndingHandler(std::function<void(const TFaxJob&)> handler) { OnEnding = std::move(handler); }
     void SetEndedHandler(std::function<void(const TFaxJob&)> handler) { OnEnded = std::move(handler); }
@@ -53,10 +53,14 @@ private:
     void Poll(TFaxJob& job);
     void Apply(TFaxJob& job, const TLineStatus& status);
     void FileJob(TFaxJob& job);
+    // Reports, files and announces an ending job; false when filing failed.
+    bool File(TFaxJob& job, std::string& error);
     TLineJob LineJob(const TFaxJob& job) const;
     void Later(const TFaxJob& job);
     bool CancelRequested(const std::string& id);
-    void Begin(const std::string& id);
+    // Makes the job the one at hand; false when it is not the job thread's
+    // to step (being cancelled elsewhere, or ended meanwhile).
+    bool Begin(const std::string& id);
     void MarkCancelling(TFaxJob& job);
     void StopOnLine(TFaxJob& job);
 
@@ -71,6 +75,7 @@ private:
     std::map<std::string, std::chrono::steady_clock::time_point> NextPoll;
     std::set<std::string> CancelRequests;   // guarded by Guard
     std::string CurrentId;                  // guarded by Guard: the job at the step at hand
+    std::set<std::string> Taken;            // guarded by Guard: being cancelled by a request thread
     std::atomic<bool> AbortCurrent{false};  // stops the renderer or the call at hand
     std::function<void(const TFaxJob&)> OnEnding;
     std::function<void(const TFaxJob&)> OnEnded;
