@@ -9,16 +9,13 @@
 
 namespace fs = std::filesystem;
 
-TJobEndings::TJobEndings(TJobStore& store, bool notify, TDesktopNotifier::TResend resend, std::string jobWindow,
-                         QStringList jobWindowArgs)
+TJobEndings::TJobEndings(TJobStore& store, bool notify, TDesktopNotifier::TResend resend,
+                         TDesktopNotifier::TOpenJobWindow openJobWindow)
     : Store(store)
 {
     if (!notify)
         return;
-    Notifier = std::make_unique<TDesktopNotifier>(
-        std::move(resend), [program = QString::fromStdString(jobWindow), args = std::move(jobWindowArgs)] {
-            QProcess::startDetached(program, args);
-        });
+    Notifier = std::make_unique<TDesktopNotifier>(std::move(resend), std::move(openJobWindow));
     Notifier->moveToThread(&Thread);
     Thread.start();
 }
@@ -46,11 +43,22 @@ void TJobEndings::Ended(const TFaxJob& job)
         Notifier->Announce(job);
 }
 
-std::string JobWindowProgram(const std::string& selfProgram)
+void StartJobWindow(const std::string& selfProgram, const QStringList& args, const QByteArray& desktopPlatform)
 {
     std::error_code ec;
     fs::path beside = fs::path(selfProgram).parent_path() / "pelmor-jobs";
-    if (fs::exists(beside, ec))
-        return beside.string();
-    return "pelmor-jobs";
+    QProcess window;
+    window.setProgram(fs::exists(beside, ec) ? QString::fromStdString(beside.string()) : QStringLiteral("pelmor-jobs"));
+    window.setArguments(args);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (desktopPlatform.isEmpty())
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    else
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLocal8Bit(desktopPlatform));
+    window.setProcessEnvironment(environment);
+    window.setStandardInputFile(QProcess::nullDevice());
+    window.setStandardOutputFile(QProcess::nullDevice());
+    window.setStandardErrorFile(QProcess::nullDevice());
+    if (!window.startDetached())
+        std::fprintf(stderr, "pelmor-faxd: cannot start the job window %s\n", qPrintable(window.program()));
 }

@@ -14,10 +14,9 @@
 // holds the jobs up.
 class TJobEndings {
 public:
-    // jobWindow: the job window's program, started by a click on a
-    // notification with the given arguments.
-    TJobEndings(TJobStore& store, bool notify, TDesktopNotifier::TResend resend, std::string jobWindow,
-                QStringList jobWindowArgs);
+    // openJobWindow: what a click on a notification does.
+    TJobEndings(TJobStore& store, bool notify, TDesktopNotifier::TResend resend,
+                TDesktopNotifier::TOpenJobWindow openJobWindow);
     ~TJobEndings();
     TJobEndings(const TJobEndings&) = delete;
     TJobEndings& operator=(const TJobEndings&) = delete;
@@ -33,5 +32,7 @@ private:
     std::unique_ptr<TDesktopNotifier> Notifier;
 };
 
-// The job window's program: pelmor-jobs beside this program, else from PATH.
-std::string JobWindowProgram(const std::string& selfProgram);
+// Starts the job window, pelmor-jobs beside this program (else from PATH),
+// on the desktop: with desktopPlatform as its QT_QPA_PLATFORM (unset when
+// empty), whatever this process uses.
+void StartJobWindow(const std::string& selfProgram, const QStringList& args, const QByteArray& desktopPlatform);

@@ -99,6 +99,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
 
     // Reports are drawn with Qt's fonts and notifications go through QtDBus:
     // both need an application object, which needs no display.
+    const QByteArray desktopPlatform = qgetenv("QT_QPA_PLATFORM");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     char* qtArgv[] = {const_cast<char*>(argv0), nullptr};
@@ -121,8 +122,10 @@ int Serve(const TServiceOptions& options, const char* argv0)
         runner.Wake();
         return true;
     };
-    TJobEndings endings(store, options.Notify, resend, JobWindowProgram(program),
-                        {QStringLiteral("--socket"), QString::fromStdString(options.SocketPath)});
+    TJobEndings endings(store, options.Notify, resend, [&] {
+        StartJobWindow(program, {QStringLiteral("--socket"), QString::fromStdString(options.SocketPath)},
+                       desktopPlatform);
+    });
     runner.SetEndingHandler([&endings](const TFaxJob& job) { endings.Ending(job); });
     runner.SetEndedHandler([&endings](const TFaxJob& job) { endings.Ended(job); });
     TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
