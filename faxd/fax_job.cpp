@@ -72,6 +72,26 @@ std::string PublicStateName(const TFaxJob& job)
     return "queued";
 }
 
+TJobInfo PublicJobInfo(const TFaxJob& job)
+{
+    TJobInfo info;
+    info.Id = job.Id;
+    info.Number = job.Number;
+    info.State = PublicStateName(job);
+    info.Pages = job.Pages;
+    info.Error = job.Error;
+    info.Line = job.Line;
+    info.Simulated = job.Simulated;
+    info.RemoteId = job.RemoteId;
+    info.Status = job.Status;
+    info.Submitted = job.Submitted;
+    info.Finished = job.Finished;
+    info.Name = job.Name;
+    info.LineSeconds = job.LineSeconds;
+    info.StationId = job.StationId;
+    return info;
+}
+
 std::string EncodeJob(const TFaxJob& job)
 {
     QJsonObject o;

@@ -2,6 +2,8 @@
 
 #include "body_type.h"
 
+#include "faxproto/fax_messages.h"
+
 #include <string>
 
 // Where a job stands. Every state but jsDone, jsFailed and jsCancelled is
@@ -50,6 +52,9 @@ bool DecodeJob(const std::string& text, TFaxJob& job);
 // The state names of the protocol's job list: "queued", "rendering",
 // "sending", "done", "failed", "cancelled".
 std::string PublicStateName(const TFaxJob& job);
+// The job as the protocol shows it.
+TJobInfo PublicJobInfo(const TFaxJob& job);
+
 // Names of the record's states, and back (false for an unknown name).
 const char* JobStateName(TJobState state);
 bool JobStateFromName(const std::string& name, TJobState& state);

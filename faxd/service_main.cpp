@@ -115,6 +115,8 @@ int Serve(const TServiceOptions& options, const char* argv0)
     sigaction(SIGHUP, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
+    TJobWatch watch([&server](TConnectionId to, const std::string& event) { return server.Push(to, event); });
+    store.SetChangeListener([&watch](const TFaxJob& job) { watch.Changed(job); });
     TJobRunner runner(store, *line, program);
     auto resend = [&store, &runner](const std::string& id, std::string& newId, std::string& resendError) {
         if (!store.Resend(id, newId, resendError))
@@ -128,7 +130,11 @@ int Serve(const TServiceOptions& options, const char* argv0)
     });
     runner.SetEndingHandler([&endings](const TFaxJob& job) { endings.Ending(job); });
     runner.SetEndedHandler([&endings](const TFaxJob& job) { endings.Ended(job); });
-    TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
+    TRequestHandler::TJobControl control{[&runner] { runner.Wake(); },
+                                         [&runner](const std::string& id, std::string& cancelError) {
+                                             return runner.Cancel(id, cancelError);
+                                         }};
+    TRequestHandler handler(store, *line, LocalHostName(), control, watch,
                             [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
     runner.Start();
     if (options.Foreground)
@@ -136,7 +142,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
                      line->Name().c_str(), options.DataDir.c_str());
     ReportReady();
     server.Run([&handler](TConnectionId from, const std::string& request) { handler.Handle(from, request); },
-               StopPipe[0]);
+               StopPipe[0], [&watch](TConnectionId gone) { watch.Remove(gone); });
     runner.Stop();
     return 0;
 }

@@ -1,9 +1,10 @@
 #include "transmission_report.h"
 
-#include "durable_file.h"
+#include "durable/durable_file.h"
 #include "fax_tiff.h"
 #include "job_texts.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFont>
 #include <QImage>
@@ -13,6 +14,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -128,10 +130,12 @@ void Paint(QPdfWriter& writer, const TFaxJob& job, const QImage& firstPage)
 bool WriteTransmissionReport(const TFaxJob& job, const std::string& faxPath, const std::string& target,
                              std::string& error)
 {
-    const std::string temporary = target + ".part";
     QImage firstPage = FirstPage(faxPath);
+    QByteArray pdf;
     {
-        QPdfWriter writer(Q(temporary));
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setTitle(QStringLiteral("送信結果レポート %1").arg(Q(job.Id)));
         writer.setCreator(QStringLiteral("pelmor-faxd"));
         writer.setResolution(300);
@@ -139,10 +143,7 @@ bool WriteTransmissionReport(const TFaxJob& job, const std::string& faxPath, con
                                          QPageLayout::Millimeter));
         Paint(writer, job, firstPage);
     }
-    std::error_code ec;
-    if (std::filesystem::file_size(temporary, ec) == 0 || ec || !SyncPath(temporary)
-        || !RenameDurably(temporary, target)) {
-        std::filesystem::remove(temporary, ec);
+    if (pdf.isEmpty() || !WriteFileDurably(target, std::string_view(pdf.constData(), pdf.size()))) {
         error = "cannot write the report " + target;
         return false;
     }
