@@ -1,7 +1,6 @@
 #include "job_form.h"
 
 #include "job_texts.h"
-#include "jobs_client.h"
 #include "platform/message_box.h"
 
 #include <QDateTime>
@@ -29,7 +28,7 @@ QFont PixelFont(const QFont& base, int pixels, bool bold)
 
 QString ShortTime(const TJobInfo& job)
 {
-    QDateTime time = QDateTime::fromString(job.Finished.isEmpty() ? job.Submitted : job.Finished, Qt::ISODate);
+    QDateTime time = QDateTime::fromString(Q(job.Finished.empty() ? job.Submitted : job.Finished), Qt::ISODate);
     return time.isValid() ? time.toString(QStringLiteral("MM/dd HH:mm")) : QString();
 }
 
@@ -37,27 +36,37 @@ QString ResultText(const TJobInfo& job)
 {
     if (job.State == "done") {
         QString text = Q(LineTimeCaption(job.LineSeconds));
-        return job.StationId.isEmpty() ? text : text + QStringLiteral("  相手先ID ") + job.StationId;
+        return job.StationId.empty() ? text : text + QStringLiteral("  相手先ID ") + Q(job.StationId);
     }
-    if (job.Resendable())
-        return Q(ReasonCaption(S(job.Error)));
-    return job.Status;
+    if (IsResendableJob(job))
+        return Q(ReasonCaption(job.Error));
+    // What the line says while it works, when it says more than the state.
+    return job.Status == "sending" ? QString() : Q(job.Status);
 }
 
 QStringList Cells(const TJobInfo& job)
 {
     QStringList cells(colCount);
-    cells[colState] = Q(StateCaption(S(job.State)));
-    cells[colName] = job.Name;
-    cells[colNumber] = job.Number;
+    cells[colState] = Q(StateCaption(job.State));
+    cells[colName] = Q(job.Name);
+    cells[colNumber] = Q(job.Number);
     cells[colPages] = job.Pages > 0 ? QString::number(job.Pages) : QString();
     cells[colTime] = ShortTime(job);
-    cells[colLine] = job.Line.isEmpty() && !job.Simulated ? QString() : Q(LineCaption(S(job.Line), job.Simulated));
+    cells[colLine] = job.Line.empty() && !job.Simulated ? QString() : Q(LineCaption(job.Line, job.Simulated));
     cells[colResult] = ResultText(job);
     return cells;
 }
 
 } // namespace
+
+bool IsRunningJob(const TJobInfo& job)
+{
+    return job.State == "queued" || job.State == "rendering" || job.State == "sending";
+}
+
+bool IsResendableJob(const TJobInfo& job) { return job.State == "failed" || job.State == "cancelled"; }
+
+bool IsEndedJob(const TJobInfo& job) { return job.State == "done" || IsResendableJob(job); }
 
 TJobForm::TJobForm(TJobsClient& client, QWidget* parent) : QWidget(parent, Qt::Window), Client(client)
 {
@@ -93,7 +102,7 @@ void TJobForm::CreateControls()
     StringGrid1->verticalHeader()->setDefaultSectionSize(18);
     StringGrid1->horizontalHeader()->setStretchLastSection(true);
     StringGrid1->setFont(PixelFont(base, 12, false));
-    const int widths[colCount] = {64, 120, 88, 36, 80, 64, 0};
+    const int widths[colCount] = {64, 112, 88, 36, 88, 64, 0};
     for (int column = 0; column + 1 < colCount; ++column)
         StringGrid1->setColumnWidth(column, widths[column]);
     connect(StringGrid1, &QTableWidget::itemSelectionChanged, this, &TJobForm::StringGrid1Click);
@@ -136,7 +145,8 @@ void TJobForm::FormCreate()
         Lost(error);
         return;
     }
-    Label0->setText(QStringLiteral("FAXサービスに接続しました"));
+    Label0->setText(Client.SimulatedLine() ? QStringLiteral("模擬回線で送信中です。FAXは実際には送られません。")
+                                           : QStringLiteral("FAXサービスに接続しました"));
 }
 
 void TJobForm::Lost(const QString& error)
@@ -146,7 +156,7 @@ void TJobForm::Lost(const QString& error)
     Btn1->setEnabled(false);
 }
 
-int TJobForm::RowOf(const QString& id) const
+int TJobForm::RowOf(const std::string& id) const
 {
     for (int row = 0; row < Jobs.size(); ++row)
         if (Jobs[row].Id == id)
@@ -160,7 +170,7 @@ void TJobForm::JobChanged(const TJobInfo& job)
     if (row < 0) {
         // Newest first: by id, which grows with every job.
         row = 0;
-        while (row < Jobs.size() && Jobs[row].Id.toLongLong() > job.Id.toLongLong())
+        while (row < Jobs.size() && std::stoll("0" + Jobs[row].Id) > std::stoll("0" + job.Id))
             ++row;
         Jobs.insert(row, job);
         StringGrid1->insertRow(row);
@@ -195,7 +205,7 @@ const TJobInfo* TJobForm::SelectedJob() const
     return &Jobs[row];
 }
 
-void TJobForm::SelectJob(const QString& id)
+void TJobForm::SelectJob(const std::string& id)
 {
     int row = RowOf(id);
     if (row >= 0)
@@ -207,9 +217,9 @@ void TJobForm::SelectJob(const QString& id)
 void TJobForm::StringGrid1Click()
 {
     const TJobInfo* job = SelectedJob();
-    Btn0->setEnabled(job && job->Running());
-    Btn1->setEnabled(job && job->Resendable());
-    Btn2->setEnabled(job && job->Ended());
+    Btn0->setEnabled(job && IsRunningJob(*job));
+    Btn1->setEnabled(job && IsResendableJob(*job));
+    Btn2->setEnabled(job && IsEndedJob(*job));
 }
 
 void TJobForm::Btn0Click()
@@ -218,7 +228,7 @@ void TJobForm::Btn0Click()
     if (!job)
         return;
     QString error;
-    if (!Client.Cancel(job->Id, error))
+    if (!Client.Cancel(Q(job->Id), error))
         ShowMessage("送信を取り消せませんでした。\n" + S(error), "NG");
 }
 
@@ -228,11 +238,11 @@ void TJobForm::Btn1Click()
     if (!job)
         return;
     QString newId, error;
-    if (!Client.Resend(job->Id, newId, error)) {
+    if (!Client.Resend(Q(job->Id), newId, error)) {
         ShowMessage("再送できませんでした。\n" + S(error), "NG");
         return;
     }
-    SelectJob(newId);
+    SelectJob(S(newId));
 }
 
 void TJobForm::Btn2Click()
@@ -240,7 +250,7 @@ void TJobForm::Btn2Click()
     const TJobInfo* job = SelectedJob();
     if (!job)
         return;
-    QString report = Client.ReportPath(job->Id);
+    QString report = Client.ReportPath(Q(job->Id));
     if (!QFileInfo::exists(report)) {
         ShowMessage("このジョブの送信結果レポートがありません。", "残念");
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_info.h"
+#include "jobs_client.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -8,8 +8,6 @@
 #include <QWidget>
 
 #include <functional>
-
-class TJobsClient;
 
 // The job window: the fax service's jobs, newest first, kept up to date as
 // they change, with buttons to cancel a running job, resend a failed or
@@ -44,11 +42,11 @@ private:
     void CreateControls();
     void JobChanged(const TJobInfo& job);
     void Lost(const QString& error);
-    int RowOf(const QString& id) const;
+    int RowOf(const std::string& id) const;
     const TJobInfo* SelectedJob() const;
-    void SelectJob(const QString& id);
+    void SelectJob(const std::string& id);
 
     TJobsClient& Client;
     QList<TJobInfo> Jobs; // in the grid's order
-    QString SelectWhenListed; // a resent job's id until the service lists it
+    std::string SelectWhenListed; // a resent job's id until the service lists it
 };

@@ -38,15 +38,16 @@ public:
     }
     QString SentItemsFolder() const override { return Folder + "/SentItems"; }
     QString ReportPath(const QString& id) const override { return Folder + "/Reports/" + id + ".pdf"; }
+    bool SimulatedLine() const override { return true; }
 
     void Change(const QString& id, const QString& state, const QString& error = {})
     {
         TJobInfo job;
-        job.Id = id;
-        job.Number = "03123456" + id.rightJustified(2, '0');
+        job.Id = id.toStdString();
+        job.Number = "03123456" + id.rightJustified(2, '0').toStdString();
         job.Name = "山田商事";
-        job.State = state;
-        job.Error = error;
+        job.State = state.toStdString();
+        job.Error = error.toStdString();
         job.Line = "simulated";
         job.Simulated = true;
         emit JobChanged(job);
