@@ -79,7 +79,7 @@ TJobForm::TJobForm(TJobsClient& client, QWidget* parent) : QWidget(parent, Qt::W
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
     setPalette(silver);
-    setFixedSize(640, 360);
+    setFixedSize(720, 360);
     OpenPath = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     CreateControls();
     connect(&Client, &TJobsClient::JobChanged, this, &TJobForm::JobChanged);
@@ -91,7 +91,7 @@ void TJobForm::CreateControls()
     const QFont base = font();
     StringGrid1 = new QTableWidget(0, colCount, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setGeometry(4, 4, 632, 300);
+    StringGrid1->setGeometry(4, 4, 712, 300);
     StringGrid1->setHorizontalHeaderLabels({QStringLiteral("状態"), QStringLiteral("宛先"), QStringLiteral("FAX番号"),
                                             QStringLiteral("枚数"), QStringLiteral("時刻"), QStringLiteral("回線"),
                                             QStringLiteral("結果・理由")});
@@ -117,7 +117,7 @@ void TJobForm::CreateControls()
     const TButtonSpec buttons[] = {
         {&Btn0, "Btn0", "送信取消", 4, 80},      {&Btn1, "Btn1", "再送", 88, 64},
         {&Btn2, "Btn2", "レポート", 156, 80},    {&Btn3, "Btn3", "送信済みフォルダ", 240, 120},
-        {&Btn4, "Btn4", "閉じる", 572, 64},
+        {&Btn4, "Btn4", "閉じる", 652, 64},
     };
     for (const TButtonSpec& spec : buttons) {
         *spec.Button = new QPushButton(QString::fromUtf8(spec.Caption), this);
@@ -133,7 +133,7 @@ void TJobForm::CreateControls()
 
     Label0 = new QLabel(this);
     Label0->setObjectName(QStringLiteral("Label0"));
-    Label0->setGeometry(4, 338, 632, 18);
+    Label0->setGeometry(4, 338, 712, 18);
     Label0->setFont(PixelFont(base, 12, false));
     StringGrid1Click();
 }
