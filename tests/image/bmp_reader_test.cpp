@@ -20,7 +20,7 @@ TBmpBuilder TwoByTwo()
     b.Width = 2;
     b.Height = 2;
     // Bottom row first: blue, white, padding; then red, green, padding.
-    b.Pixels = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0, {}};
+    b.Pixels = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
     return b;
 }
 
@@ -85,7 +85,7 @@ TEST(BmpReader, OneBitKeepsDepthAndTable)
     b.Width = 10;
     b.Height = 1;
     b.Bits = 1;
-    b.Table = {0, 255, 255, 0, 255, 0, 0, 0, {}};  // yellow, blue
+    b.Table = {0, 255, 255, 0, 255, 0, 0, 0};  // yellow, blue
     b.Pixels = {0b10100000, 0b01000000, 0, 0};
     TBitmap bitmap;
     ASSERT_TRUE(Read(b, bitmap));
@@ -244,7 +244,7 @@ TEST(BmpReader, DamagedFilesAreRefusedAndBitmapKept)
         b.Bits = 8;
         b.ColorsUsed = 200;
         b.PixelOffset = 1 << 30;
-        b.Pixels = {0, 0, 0, 0, {}};
+        b.Pixels = {0, 0, 0, 0};
     });
     for (const auto& [what, builder] : cases) {
         TBitmap bitmap(kept);
