@@ -31,6 +31,8 @@ public:
     TLineStatus Send(const TLineJob& job) override;
     TLineStatus Poll(const TLineJob& job) override;
     TLineStatus Recover(const TLineJob& job) override;
+    // Removes the server's job (JKILL) unless it has already ended.
+    TLineStatus Cancel(const TLineJob& job) override;
     std::chrono::milliseconds PollInterval() const override { return Policy.PollInterval; }
     bool FetchesReceived() const override { return Policy.ReceiveEnabled; }
     // Files the server's received faxes not filed before; a fax still coming

@@ -1,6 +1,7 @@
 #include "service_main.h"
 
 #include "daemon_start.h"
+#include "job_endings.h"
 #include "inbox.h"
 #include "inbox_requests.h"
 #include "receive_fetcher.h"
@@ -118,6 +119,14 @@ int Serve(const TServiceOptions& options, const char* argv0)
     if (!inbox.Open(error))
         return fail(error);
 
+    // Reports are drawn with Qt's fonts and notifications go through QtDBus:
+    // both need an application object, which needs no display.
+    const QByteArray desktopPlatform = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char* qtArgv[] = {const_cast<char*>(argv0), nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+
     if (pipe2(StopPipe, O_CLOEXEC) != 0)
         return fail("cannot create a pipe");
     struct sigaction stop{};
@@ -128,10 +137,28 @@ int Serve(const TServiceOptions& options, const char* argv0)
     sigaction(SIGHUP, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
+    TJobWatch watch([&server](TConnectionId to, const std::string& event) { return server.Push(to, event); });
+    store.SetChangeListener([&watch](const TFaxJob& job) { watch.Changed(job); });
     TJobRunner runner(store, *line, program,
                       {program, options.OfficeProgram, options.DataDir + "/office", options.OfficeIdleSeconds});
     store.SetOfficeCheck([office = options.OfficeProgram] { return !FindOfficeProgram(office).empty(); });
-    TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
+    auto resend = [&store, &runner](const std::string& id, std::string& newId, std::string& resendError) {
+        if (!store.Resend(id, newId, resendError))
+            return false;
+        runner.Wake();
+        return true;
+    };
+    TJobEndings endings(store, options.Notify, resend, [&] {
+        StartJobWindow(program, {QStringLiteral("--socket"), QString::fromStdString(options.SocketPath)},
+                       desktopPlatform);
+    });
+    runner.SetEndingHandler([&endings](const TFaxJob& job) { endings.Ending(job); });
+    runner.SetEndedHandler([&endings](const TFaxJob& job) { endings.Ended(job); });
+    TRequestHandler::TJobControl control{[&runner] { runner.Wake(); },
+                                         [&runner](const std::string& id, std::string& cancelError) {
+                                             return runner.Cancel(id, cancelError);
+                                         }};
+    TRequestHandler handler(store, *line, LocalHostName(), control, watch,
                             [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
     TInboxRequests inboxRequests(inbox, store, *line, program, [&runner] { runner.Wake(); },
                                  [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
@@ -147,7 +174,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
             if (!inboxRequests.Handle(from, request))
                 handler.Handle(from, request);
         },
-        StopPipe[0]);
+        StopPipe[0], [&watch](TConnectionId gone) { watch.Remove(gone); });
     fetcher.Stop();
     runner.Stop();
     return 0;

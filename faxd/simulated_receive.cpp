@@ -36,7 +36,7 @@ bool ReceiveSimulated(const std::string& program, TInbox& inbox, const std::stri
     bool ok = RenderInChildProcess(program, type, bodyPath, sent, pages, error, stop);
     if (ok) {
         // The far end is the calling terminal; this service answers.
-        TSimulatedCall call = RunSimulatedCall(sent, received, "pelmor-faxd", from);
+        TSimulatedCall call = RunSimulatedCall(sent, received, "pelmor-faxd", false, stop, from);
         if (!call.Completed) {
             error = "the simulated call failed: " + call.Error;
             ok = false;
