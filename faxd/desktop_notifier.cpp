@@ -61,6 +61,45 @@ void TDesktopNotifier::Announce(const TFaxJob& job)
         Qt::QueuedConnection);
 }
 
+QString TDesktopNotifier::FaxBody(const TInboxFax& fax, bool markup)
+{
+    std::string sender = fax.Station.empty() ? fax.Number : fax.Station;
+    if (!fax.Number.empty() && !fax.Station.empty() && fax.Number != fax.Station)
+        sender += " (" + fax.Number + ")";
+    QString body = QStringLiteral("%1 から %2ページ")
+                       .arg(sender.empty() ? QStringLiteral("発信元不明") : Q(sender))
+                       .arg(fax.Pages);
+    if (fax.Simulated)
+        body += QStringLiteral("\n模擬回線");
+    return markup ? body.toHtmlEscaped() : body;
+}
+
+void TDesktopNotifier::AnnounceFax(const TInboxFax& fax)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, id = Q(fax.Id), plain = FaxBody(fax, false), marked = FaxBody(fax, true)] {
+            Attach();
+            ShowFax(id, Markup ? marked : plain);
+        },
+        Qt::QueuedConnection);
+}
+
+void TDesktopNotifier::ShowFax(const QString& faxId, const QString& body)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    QVariantMap hints;
+    hints[QStringLiteral("category")] = QStringLiteral("transfer.complete");
+    QDBusMessage call = NotificationCall(QStringLiteral("Notify"));
+    call << QStringLiteral("Pelmor") << uint(0) << QStringLiteral("printer") << QStringLiteral("FAX受信") << body
+         << QStringList{QStringLiteral("default"), QStringLiteral("表示")} << hints << int(-1);
+    QDBusReply<uint> reply = bus.call(call, QDBus::Block, CallTimeoutMs);
+    if (reply.isValid())
+        ShownFaxes[reply.value()] = faxId.toStdString();
+}
+
 void TDesktopNotifier::Attach()
 {
     if (Attached)
@@ -98,6 +137,11 @@ void TDesktopNotifier::Show(const QString& jobId, const QString& summary, const 
 
 void TDesktopNotifier::OnActionInvoked(uint notificationId, const QString& action)
 {
+    if (auto fax = ShownFaxes.find(notificationId); fax != ShownFaxes.end()) {
+        if (action == QStringLiteral("default") && OpenFax)
+            OpenFax(fax->second);
+        return;
+    }
     auto shown = Shown.find(notificationId);
     if (shown == Shown.end())
         return;
@@ -114,4 +158,5 @@ void TDesktopNotifier::OnClosed(uint notificationId, uint reason)
 {
     (void)reason;
     Shown.erase(notificationId);
+    ShownFaxes.erase(notificationId);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax_job.h"
+#include "faxproto/inbox_messages.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -26,6 +27,13 @@ public:
 
     TDesktopNotifier(TResend resend, TOpenJobWindow openJobWindow);
 
+    // What "表示" on a received fax's notification does (before the first Announce).
+    using TOpenFax = std::function<void(const std::string& id)>;
+    void SetOpenFax(TOpenFax openFax) { OpenFax = std::move(openFax); }
+    // Queues "FAX受信" with the sender and pages of a fax that arrived.
+    void AnnounceFax(const TInboxFax& fax);
+    static QString FaxBody(const TInboxFax& fax, bool markup);
+
     // Queues the notification of a job that has ended (cancelled jobs, which
     // the user ended, are not announced).
     void Announce(const TFaxJob& job);
@@ -36,6 +44,7 @@ public:
 
 private slots:
     void Show(const QString& jobId, const QString& summary, const QString& body, bool failed);
+    void ShowFax(const QString& faxId, const QString& body);
     void OnActionInvoked(uint notificationId, const QString& action);
     void OnClosed(uint notificationId, uint reason);
 
@@ -46,5 +55,7 @@ private:
     TOpenJobWindow OpenJobWindow;
     bool Attached = false;
     bool Markup = false;
+    TOpenFax OpenFax;
     std::map<uint, std::string> Shown; // notification id -> job id
+    std::map<uint, std::string> ShownFaxes; // notification id -> received fax id
 };

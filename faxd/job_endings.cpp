@@ -43,6 +43,18 @@ void TJobEndings::Ended(const TFaxJob& job)
         Notifier->Announce(job);
 }
 
+void TJobEndings::SetOpenFax(TDesktopNotifier::TOpenFax openFax)
+{
+    if (Notifier)
+        Notifier->SetOpenFax(std::move(openFax));
+}
+
+void TJobEndings::Received(const TInboxFax& fax)
+{
+    if (Notifier)
+        Notifier->AnnounceFax(fax);
+}
+
 void StartJobWindow(const std::string& selfProgram, const QStringList& args, const QByteArray& desktopPlatform)
 {
     std::error_code ec;

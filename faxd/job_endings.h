@@ -26,6 +26,10 @@ public:
     // Once it is filed: the notification.
     void Ended(const TFaxJob& job);
 
+    // A fax arrived in the inbox: its notification, whose action runs openFax.
+    void SetOpenFax(TDesktopNotifier::TOpenFax openFax);
+    void Received(const TInboxFax& fax);
+
 private:
     TJobStore& Store;
     QThread Thread;

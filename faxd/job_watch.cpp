@@ -29,11 +29,21 @@ void TJobWatch::Remove(TConnectionId connection)
 
 void TJobWatch::Changed(const TFaxJob& job)
 {
+    Queue(EncodeJobEvent(PublicJobInfo(job)));
+}
+
+void TJobWatch::Arrived(const TInboxFax& fax)
+{
+    Queue(EncodeFaxEvent(fax));
+}
+
+void TJobWatch::Queue(std::string line)
+{
     {
         std::lock_guard lock(Guard);
         if (Watchers.empty())
             return;
-        Events.push_back({EncodeJobEvent(PublicJobInfo(job)), {Watchers.begin(), Watchers.end()}});
+        Events.push_back({std::move(line), {Watchers.begin(), Watchers.end()}});
     }
     Signal.notify_one();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax_job.h"
+#include "faxproto/inbox_messages.h"
 #include "socket_server.h"
 
 #include <condition_variable>
@@ -13,7 +14,7 @@
 #include <vector>
 
 // The connections that asked to watch the jobs, and the thread that writes
-// each job change to them. A change is queued by whoever makes it and
+// each job change (and each fax that arrives) to them. A change is queued by whoever makes it and
 // written from here, so that a watcher that reads slowly never holds a job
 // up; a connection that does not take its line is dropped.
 class TJobWatch {
@@ -34,6 +35,8 @@ public:
 
     // A job changed (any thread).
     void Changed(const TFaxJob& job);
+    // A fax arrived in the inbox (any thread).
+    void Arrived(const TInboxFax& fax);
 
 private:
     struct TEvent {
@@ -41,6 +44,7 @@ private:
         std::vector<TConnectionId> To;
     };
     void Run();
+    void Queue(std::string line);
 
     TPush Push;
     std::mutex Guard;

@@ -69,6 +69,7 @@ std::string TRequestHandler::Connect(const TConnectRequest& request) const
     answer.Simulated = Line.Simulated();
     answer.SentItems = Store.SentItemsDir();
     answer.Reports = Store.ReportsDir();
+    answer.Inbox = Store.DataDir() + "/Inbox";
     return EncodeAnswer(answer);
 }
 

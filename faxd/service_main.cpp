@@ -152,6 +152,16 @@ int Serve(const TServiceOptions& options, const char* argv0)
         StartJobWindow(program, {QStringLiteral("--socket"), QString::fromStdString(options.SocketPath)},
                        desktopPlatform);
     });
+    endings.SetOpenFax([&](const std::string& id) {
+        StartJobWindow(program,
+                       {QStringLiteral("--socket"), QString::fromStdString(options.SocketPath), QStringLiteral("--fax"),
+                        QString::fromStdString(id)},
+                       desktopPlatform);
+    });
+    inbox.AddArrivalListener([&watch, &endings](const TInboxFax& fax) {
+        watch.Arrived(fax);
+        endings.Received(fax);
+    });
     runner.SetEndingHandler([&endings](const TFaxJob& job) { endings.Ending(job); });
     runner.SetEndedHandler([&endings](const TFaxJob& job) { endings.Ended(job); });
     TRequestHandler::TJobControl control{[&runner] { runner.Wake(); },

@@ -67,7 +67,12 @@ void TServiceJobsClient::Close()
 
 std::optional<TFaxAnswer> TServiceJobsClient::Ask(const TFaxRequest& request, QString& error) const
 {
-    std::string line = AskFaxService(SocketPath, EncodeRequest(request), ReplyTimeoutSeconds);
+    return AskLine(EncodeRequest(request), error);
+}
+
+std::optional<TFaxAnswer> TServiceJobsClient::AskLine(const std::string& request, QString& error) const
+{
+    std::string line = AskFaxService(SocketPath, request, ReplyTimeoutSeconds);
     std::optional<TFaxAnswer> answer = DecodeAnswer(line);
     if (!answer)
         error = line.empty() ? QStringLiteral("the fax service does not answer")
@@ -143,9 +148,12 @@ void TServiceJobsClient::ReadEvents()
     if (got > 0)
         Received.Append(buffer, static_cast<size_t>(got));
     std::string line;
-    while (Received.TakeLine(line))
+    while (Received.TakeLine(line)) {
         if (std::optional<TJobInfo> job = DecodeJobEvent(line))
             emit JobChanged(*job);
+        else if (std::optional<TInboxFax> fax = DecodeFaxEvent(line); fax && FaxArrived)
+            FaxArrived(*fax);
+    }
 }
 
 bool TServiceJobsClient::Cancel(const QString& id, QString& error)
@@ -168,4 +176,39 @@ QString TServiceJobsClient::SentItemsFolder() const { return Q(Service.SentItems
 QString TServiceJobsClient::ReportPath(const QString& id) const
 {
     return Q(Service.Reports) + QLatin1Char('/') + id + QStringLiteral(".pdf");
+}
+
+bool TServiceJobsClient::ListInbox(std::vector<TInboxFax>& faxes, QString& error)
+{
+    std::optional<TFaxAnswer> answer = AskLine(EncodeInboxRequest(TInboxRequest{}), error);
+    if (!answer)
+        return false;
+    faxes = ReadInboxAnswer(answer->Object).Faxes;
+    return true;
+}
+
+bool TServiceJobsClient::MarkFax(const QString& id, bool read, QString& error)
+{
+    return AskLine(EncodeInboxRequest(TMarkRequest{id.toStdString(), read}), error).has_value();
+}
+
+bool TServiceJobsClient::DeleteFax(const QString& id, QString& error)
+{
+    return AskLine(EncodeInboxRequest(TDeleteRequest{id.toStdString()}), error).has_value();
+}
+
+bool TServiceJobsClient::ForwardFax(const QString& id, const QString& number, QString& job, QString& error)
+{
+    std::optional<TFaxAnswer> answer =
+        AskLine(EncodeInboxRequest(TForwardRequest{id.toStdString(), {number.toStdString()}}), error);
+    if (!answer)
+        return false;
+    TSubmitAnswer forwarded = ReadSubmitAnswer(answer->Object);
+    job = forwarded.Jobs.empty() ? QString() : Q(forwarded.Jobs.front());
+    return true;
+}
+
+QString TServiceJobsClient::FaxPath(const QString& id) const
+{
+    return Q(Service.Inbox) + QLatin1Char('/') + id + QStringLiteral(".tif");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inbox_client.h"
 #include "jobs_client.h"
 
 #include "faxproto/fax_socket.h"
@@ -10,8 +11,9 @@
 #include <string>
 
 // The job window's client of the running fax service: one connection that
-// watches the jobs, and one short connection per cancel or resend.
-class TServiceJobsClient : public TJobsClient {
+// watches the jobs (and hears of arriving faxes), and one short connection
+// per cancel, resend or operation on the inbox.
+class TServiceJobsClient : public TJobsClient, public TInboxClient {
     Q_OBJECT
 public:
     // program: the service to start when none answers at socketPath.
@@ -25,10 +27,17 @@ public:
     QString ReportPath(const QString& id) const override;
     bool SimulatedLine() const override { return Service.Simulated; }
 
+    bool ListInbox(std::vector<TInboxFax>& faxes, QString& error) override;
+    bool MarkFax(const QString& id, bool read, QString& error) override;
+    bool DeleteFax(const QString& id, QString& error) override;
+    bool ForwardFax(const QString& id, const QString& number, QString& job, QString& error) override;
+    QString FaxPath(const QString& id) const override;
+
 private:
     // One request on a connection of its own; the answer, or nothing with
     // error set.
     std::optional<TFaxAnswer> Ask(const TFaxRequest& request, QString& error) const;
+    std::optional<TFaxAnswer> AskLine(const std::string& request, QString& error) const;
     void ReadEvents();
     void Close();
 

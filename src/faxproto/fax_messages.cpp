@@ -188,7 +188,8 @@ std::string EncodeAnswer(const TConnectAnswer& answer) {
                    {"line", answer.Line},
                    {"simulated", answer.Simulated},
                    {"sent_items", answer.SentItems},
-                   {"reports", answer.Reports}});
+                   {"reports", answer.Reports},
+                   {"inbox", answer.Inbox}});
 }
 
 std::string EncodeAnswer(const TSubmitAnswer& answer) { return Answer({{"jobs", Strings(answer.Jobs)}}); }
@@ -240,6 +241,7 @@ TConnectAnswer ReadConnectAnswer(const TJsonValue& object) {
     answer.Simulated = BoolOf(object, "simulated");
     answer.SentItems = StringOf(object, "sent_items");
     answer.Reports = StringOf(object, "reports");
+    answer.Inbox = StringOf(object, "inbox");
     return answer;
 }
 

@@ -74,6 +74,7 @@ struct TConnectAnswer {
     bool Simulated = false;
     std::string SentItems; // the service's folders: completed faxes,
     std::string Reports;   // and transmission reports
+    std::string Inbox;     // received faxes: <id>.tif
     bool operator==(const TConnectAnswer&) const = default;
 };
 struct TSubmitAnswer {
