@@ -5,6 +5,10 @@
 #include "service_process.h"
 #include "temp_dir.h"
 
+#include "durable/unique_fd.h"
+#include "faxproto/fax_socket.h"
+#include "faxproto/inbox_messages.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -15,7 +19,16 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -136,6 +149,105 @@ TEST(JobEndings, AnnouncedOnTheDesktopReportedAndResentFromTheNotification)
     EXPECT_EQ(resent["state"].toString(), "done");
     EXPECT_EQ(server.Shown.back().Summary, "FAX送信完了");
     EXPECT_EQ(JobOf(service, failedId)["state"].toString(), "failed");
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+namespace {
+
+// The processes left to this one (it adopts orphans) whose name is name.
+std::vector<pid_t> AdoptedProcesses(const std::string& name)
+{
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        size_t close = line.rfind(')');
+        if (close == std::string::npos || line.substr(line.find('(') + 1, close - line.find('(') - 1) != name)
+            continue;
+        int parent = 0;
+        char state = 0;
+        std::istringstream(line.substr(close + 2)) >> state >> parent;
+        if (parent == getpid())
+            found.push_back(std::stoi(pid));
+    }
+    return found;
+}
+
+} // namespace
+
+// A fax that arrives is announced with its sender and pages; the
+// notification's action opens it in pelmor-jobs' viewer, which marks it read.
+// A watch hears of the arrival too.
+TEST(JobEndings, ArrivalAnnouncedStreamedAndOpenedFromTheNotification)
+{
+    // pelmor-jobs is started detached by the service: it comes back to this
+    // process when its parent goes, and is stopped by its PID below.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    TTempDir dir;
+    TPrivateSessionBus bus;
+    std::string error;
+    ASSERT_TRUE(bus.Start(dir / "bus", error)) << error;
+    QDBusConnection connection = QDBusConnection::connectToBus(QString::fromStdString(bus.Address()), "arrivals");
+    ASSERT_TRUE(connection.isConnected());
+    TNotificationServer server;
+    ASSERT_TRUE(connection.registerObject("/org/freedesktop/Notifications", &server, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(connection.registerService("org.freedesktop.Notifications"));
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().c_str(), 1);
+    TServiceProcess service(dir / "data", dir / "run/socket");
+    ASSERT_TRUE(service.Start());
+
+    sockaddr_un address{};
+    ASSERT_TRUE(MakeSocketAddress(service.SocketPath(), address));
+    TUniqueFd watch(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    ASSERT_EQ(connect(watch.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    timeval limit{30, 0};
+    setsockopt(watch.Get(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    ASSERT_TRUE(SendLine(watch.Get(), R"({"op":"watch"})"));
+
+    std::string memo = dir.WriteFile("memo.txt", "受信の通知です\n");
+    QJsonObject received = service.Ask({{"op", "receive"}, {"body", QString::fromStdString(memo)}, {"from", "0312345678"}});
+    ASSERT_TRUE(received["ok"].toBool()) << received["error"].toString().toStdString();
+    QString id = received["fax"].toObject()["id"].toString();
+
+    TLineBuffer lines;
+    std::string line;
+    std::optional<TInboxFax> arrival;
+    char buffer[4096];
+    while (!arrival) {
+        ssize_t got = recv(watch.Get(), buffer, sizeof buffer, 0);
+        ASSERT_GT(got, 0) << "the watch heard nothing of the fax";
+        lines.Append(buffer, static_cast<size_t>(got));
+        while (!arrival && lines.TakeLine(line))
+            arrival = DecodeFaxEvent(line);
+    }
+    EXPECT_EQ(arrival->Id, id.toStdString());
+    EXPECT_EQ(arrival->Station, "0312345678");
+
+    ASSERT_TRUE(WaitFor([&] { return !server.Shown.empty(); }, 30));
+    const TNotificationServer::TShown shown = server.Shown.back();
+    EXPECT_EQ(shown.Summary, "FAX受信");
+    EXPECT_TRUE(shown.Body.contains("0312345678 から 1ページ")) << shown.Body.toStdString();
+    EXPECT_TRUE(shown.Body.contains("模擬回線")) << shown.Body.toStdString();
+    EXPECT_EQ(shown.Actions.value(shown.Actions.indexOf("default") + 1), "表示");
+
+    QDBusMessage invoked = QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                      "org.freedesktop.Notifications", "ActionInvoked");
+    invoked << shown.Id << QStringLiteral("default");
+    ASSERT_TRUE(connection.send(invoked));
+    EXPECT_TRUE(WaitFor([&] { return service.Ask({{"op", "inbox"}})["faxes"][0]["read"].toBool(); }, 60))
+        << "pelmor-jobs did not show the fax";
+    for (int i = 0; i < 100 && AdoptedProcesses("pelmor-jobs").empty(); ++i)
+        QThread::msleep(20);
+    std::vector<pid_t> windows = AdoptedProcesses("pelmor-jobs");
+    EXPECT_EQ(windows.size(), 1u);
+    for (pid_t window : windows) {
+        kill(window, SIGTERM);
+        waitpid(window, nullptr, 0);
+    }
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
