@@ -1,6 +1,7 @@
 #include "fax_viewer.h"
 
 #include <QFileDialog>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPainter>
@@ -68,6 +69,7 @@ void TFaxViewer::CreateControls() {
     ScrollBox0->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     ScrollBox0->setWidget(Image0);
     ScrollBox0->setBackgroundRole(QPalette::Dark);
+    ScrollBox0->viewport()->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {Btn0, Btn1, Btn2, Btn3, Btn4, Btn5, Btn6}) buttons->addWidget(button);
@@ -159,9 +161,9 @@ void TFaxViewer::Redraw() {
     Image0->resize(image.size());
 }
 
-void TFaxViewer::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (Fitting) Redraw();
+bool TFaxViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBox0->viewport() && event->type() == QEvent::Resize && Fitting) Redraw();
+    return QWidget::eventFilter(watched, event);
 }
 
 bool TFaxViewer::PaintPages(QPagedPaintDevice& device) {

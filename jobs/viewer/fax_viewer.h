@@ -77,7 +77,8 @@ signals:
     void DeleteRequested(const QString& id);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // Fitted to width, the page follows the view's size.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();

@@ -43,6 +43,8 @@ void TInboxForm::CreateControls() {
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->verticalHeader()->hide();
+    StringGrid1->setWordWrap(false);
+    for (int column : {0, 2, 3}) StringGrid1->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     StringGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     Btn0 = MakeButton(this, "Btn0", QStringLiteral("開く"));
     Btn1 = MakeButton(this, "Btn1", QStringLiteral("転送"));
