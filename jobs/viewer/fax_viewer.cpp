@@ -1,6 +1,8 @@
 #include "fax_viewer.h"
 
 #include <QFileDialog>
+#include "named_button.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -16,12 +18,6 @@ namespace {
 constexpr int ThumbnailWidth = 96;
 constexpr double MinZoom = 0.1;
 constexpr double MaxZoom = 4.0;
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
 
 }  // namespace
 
@@ -42,15 +38,15 @@ void TFaxViewer::CreateControls() {
     setObjectName(QStringLiteral("TFaxViewer"));
     Label0 = new QLabel(this);
     Label0->setObjectName(QStringLiteral("Label0"));
-    Btn0 = MakeButton(this, "Btn0", QStringLiteral("幅に合わせる"));
+    Btn0 = MakeNamedButton(this, "Btn0", QStringLiteral("幅に合わせる"));
     Btn0->setCheckable(true);
     Btn0->setChecked(true);
-    Btn1 = MakeButton(this, "Btn1", QStringLiteral("拡大"));
-    Btn2 = MakeButton(this, "Btn2", QStringLiteral("縮小"));
-    Btn3 = MakeButton(this, "Btn3", QStringLiteral("印刷"));
-    Btn4 = MakeButton(this, "Btn4", QStringLiteral("PDF保存"));
-    Btn5 = MakeButton(this, "Btn5", QStringLiteral("転送"));
-    Btn6 = MakeButton(this, "Btn6", QStringLiteral("削除"));
+    Btn1 = MakeNamedButton(this, "Btn1", QStringLiteral("拡大"));
+    Btn2 = MakeNamedButton(this, "Btn2", QStringLiteral("縮小"));
+    Btn3 = MakeNamedButton(this, "Btn3", QStringLiteral("印刷"));
+    Btn4 = MakeNamedButton(this, "Btn4", QStringLiteral("PDF保存"));
+    Btn5 = MakeNamedButton(this, "Btn5", QStringLiteral("転送"));
+    Btn6 = MakeNamedButton(this, "Btn6", QStringLiteral("削除"));
 
     ListBox0 = new QListWidget(this);
     ListBox0->setObjectName(QStringLiteral("ListBox0"));

@@ -2,6 +2,8 @@
 
 #include "forward_dialog.h"
 
+#include "named_button.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
@@ -11,12 +13,6 @@
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
 
 }  // namespace
 
@@ -46,10 +42,10 @@ void TInboxForm::CreateControls() {
     StringGrid1->setWordWrap(false);
     for (int column : {0, 2, 3}) StringGrid1->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     StringGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    Btn0 = MakeButton(this, "Btn0", QStringLiteral("開く"));
-    Btn1 = MakeButton(this, "Btn1", QStringLiteral("転送"));
-    Btn2 = MakeButton(this, "Btn2", QStringLiteral("削除"));
-    Btn3 = MakeButton(this, "Btn3", QStringLiteral("未読に戻す"));
+    Btn0 = MakeNamedButton(this, "Btn0", QStringLiteral("開く"));
+    Btn1 = MakeNamedButton(this, "Btn1", QStringLiteral("転送"));
+    Btn2 = MakeNamedButton(this, "Btn2", QStringLiteral("削除"));
+    Btn3 = MakeNamedButton(this, "Btn3", QStringLiteral("未読に戻す"));
     Label0 = new QLabel(this);
     Label0->setObjectName(QStringLiteral("Label0"));
 

@@ -57,6 +57,30 @@ public slots:
     void CloseNotification(uint id) { (void)id; }
 };
 
+// A desktop of the test's own: a private session bus with the notification
+// server on it, given to the processes the test starts.
+struct TTestDesktop {
+    TPrivateSessionBus Bus;
+    TNotificationServer Server;
+    QDBusConnection Connection{QString()};
+
+    bool Start(const std::string& folder, const QString& name, std::string& error)
+    {
+        if (!Bus.Start(folder, error))
+            return false;
+        Connection = QDBusConnection::connectToBus(QString::fromStdString(Bus.Address()), name);
+        if (!Connection.isConnected()
+            || !Connection.registerObject("/org/freedesktop/Notifications", &Server, QDBusConnection::ExportAllSlots)
+            || !Connection.registerService("org.freedesktop.Notifications")) {
+            error = "cannot serve notifications on the private bus";
+            return false;
+        }
+        setenv("DBUS_SESSION_BUS_ADDRESS", Bus.Address().c_str(), 1);
+        return true;
+    }
+    ~TTestDesktop() { unsetenv("DBUS_SESSION_BUS_ADDRESS"); }
+};
+
 bool WaitFor(const std::function<bool()>& done, int seconds)
 {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
@@ -94,16 +118,11 @@ QJsonObject JobOf(const TServiceProcess& service, const QString& id)
 TEST(JobEndings, AnnouncedOnTheDesktopReportedAndResentFromTheNotification)
 {
     TTempDir dir;
-    TPrivateSessionBus bus;
+    TTestDesktop desktop;
     std::string error;
-    ASSERT_TRUE(bus.Start(dir / "bus", error)) << error;
-    QDBusConnection connection = QDBusConnection::connectToBus(QString::fromStdString(bus.Address()), "notifications");
-    ASSERT_TRUE(connection.isConnected());
-    TNotificationServer server;
-    ASSERT_TRUE(connection.registerObject("/org/freedesktop/Notifications", &server, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(connection.registerService("org.freedesktop.Notifications"));
-
-    setenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().c_str(), 1);
+    ASSERT_TRUE(desktop.Start(dir / "bus", "notifications", error)) << error;
+    TNotificationServer& server = desktop.Server;
+    QDBusConnection& connection = desktop.Connection;
     TServiceProcess service(dir / "data", dir / "run/socket");
     ASSERT_TRUE(service.Start("", {"--simulated-busy", "0399999999"}));
     std::string memo = dir.WriteFile("memo.txt", "月曜の打ち合わせの件\n");
@@ -149,7 +168,6 @@ TEST(JobEndings, AnnouncedOnTheDesktopReportedAndResentFromTheNotification)
     EXPECT_EQ(resent["state"].toString(), "done");
     EXPECT_EQ(server.Shown.back().Summary, "FAX送信完了");
     EXPECT_EQ(JobOf(service, failedId)["state"].toString(), "failed");
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 namespace {
@@ -188,15 +206,11 @@ TEST(JobEndings, ArrivalAnnouncedStreamedAndOpenedFromTheNotification)
     // process when its parent goes, and is stopped by its PID below.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     TTempDir dir;
-    TPrivateSessionBus bus;
+    TTestDesktop desktop;
     std::string error;
-    ASSERT_TRUE(bus.Start(dir / "bus", error)) << error;
-    QDBusConnection connection = QDBusConnection::connectToBus(QString::fromStdString(bus.Address()), "arrivals");
-    ASSERT_TRUE(connection.isConnected());
-    TNotificationServer server;
-    ASSERT_TRUE(connection.registerObject("/org/freedesktop/Notifications", &server, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(connection.registerService("org.freedesktop.Notifications"));
-    setenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().c_str(), 1);
+    ASSERT_TRUE(desktop.Start(dir / "bus", "arrivals", error)) << error;
+    TNotificationServer& server = desktop.Server;
+    QDBusConnection& connection = desktop.Connection;
     TServiceProcess service(dir / "data", dir / "run/socket");
     ASSERT_TRUE(service.Start());
 
@@ -248,7 +262,6 @@ TEST(JobEndings, ArrivalAnnouncedStreamedAndOpenedFromTheNotification)
         kill(window, SIGTERM);
         waitpid(window, nullptr, 0);
     }
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 #include "job_endings_test.moc"
