@@ -1,9 +1,9 @@
 #include "fax_viewer.h"
 
-#include <QFileDialog>
 #include "named_button.h"
 
 #include <QEvent>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPainter>
