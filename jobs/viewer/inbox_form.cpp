@@ -1,7 +1,6 @@
 #include "inbox_form.h"
 
 #include "forward_dialog.h"
-
 #include "named_button.h"
 
 #include <QHBoxLayout>
