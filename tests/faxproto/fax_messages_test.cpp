@@ -31,7 +31,8 @@ TEST(FaxMessages, EveryOperationRoundTrips) {
                                        TFaxRequest(TResendRequest{"7"}), TFaxRequest(TWatchRequest{})})
         EXPECT_EQ(RoundTrip(request), request) << EncodeRequest(request);
 
-    TConnectAnswer connect{FaxServiceName, FaxProtocolVersion, "hylafax", true, "/data/SentItems", "/data/Reports"};
+    TConnectAnswer connect{FaxServiceName, FaxProtocolVersion, "hylafax", true, "/data/SentItems", "/data/Reports",
+                           "/data/Inbox"};
     EXPECT_EQ(ReadConnectAnswer(AnswerObject(EncodeAnswer(connect))), connect);
     TSubmitAnswer submit{{"7", "8"}};
     EXPECT_EQ(ReadSubmitAnswer(AnswerObject(EncodeAnswer(submit))), submit);
