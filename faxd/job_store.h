@@ -60,6 +60,8 @@ public:
     std::string BodyPath(const std::string& id) const { return SpoolDir() + "/" + id + ".body"; }
     std::string FaxPath(const std::string& id) const { return SpoolDir() + "/" + id + ".tif"; }
     std::string PartPath(const std::string& id) const { return SpoolDir() + "/" + id + ".part"; }
+    // The last job id given out, kept so that no id is ever given twice.
+    std::string CounterPath() const { return Root + "/last-id"; }
 
     // How many finished jobs the list keeps.
     static constexpr size_t ShownFinished = 200;
@@ -70,6 +72,11 @@ private:
     bool Log(TFaxJob& job, std::string& error);
     void Finish(const TFaxJob& job);
     void NoteId(const std::string& name);
+    bool ClaimId(const std::string& incoming, std::string& id);
+    long long LastIdIssued() const;
+    bool SetAsideUnreadable(const std::string& id);
+    bool FileAway(const std::string& from, const std::string& folder, const std::string& id,
+                  const std::string& extension);
 
     std::string Root;
     int LockFd = -1;
