@@ -4,6 +4,7 @@
 #include "kill_point.h"
 #include "render_process.h"
 
+#include <cerrno>
 #include <filesystem>
 
 using TClock = std::chrono::steady_clock;
@@ -103,8 +104,9 @@ void TJobRunner::Render(TFaxJob& job)
     auto started = TClock::now();
     int pages = 0;
     std::string error;
+    bool temporary = false;
     bool ok = RenderInChildProcess(Program, job.BodyType, Store.BodyPath(job.Id), Store.PartPath(job.Id), pages,
-                                   error, &Stopping);
+                                   error, &Stopping, &temporary);
     job.Rendering = false;
     if (Stopping) {
         Store.Show(job);
@@ -113,7 +115,15 @@ void TJobRunner::Render(TFaxJob& job)
     job.RenderSeconds = std::chrono::duration<double>(TClock::now() - started).count();
     if (ok && !RenameDurably(Store.PartPath(job.Id), Store.FaxPath(job.Id))) {
         ok = false;
+        temporary = IsDiskTrouble(errno);
         error = "cannot keep the rendered fax";
+    }
+    if (!ok && temporary) {
+        // A full or failing disk is no fault of the fax: render it again later.
+        job.Status = "waiting for disk space: " + error;
+        Store.Show(job);
+        Later(job);
+        return;
     }
     KillPoint("rendered");
     if (ok) {

@@ -17,11 +17,18 @@
 
 extern char** environ;
 
+bool IsDiskTrouble(int error)
+{
+    return error == ENOSPC || error == EDQUOT || error == EIO;
+}
+
 bool RenderInChildProcess(const std::string& program, TBodyType type, const std::string& bodyPath,
                           const std::string& outPath, int& pages, std::string& error,
-                          const std::atomic<bool>* stop)
+                          const std::atomic<bool>* stop, bool* temporary)
 {
     pages = 0;
+    if (temporary)
+        *temporary = false;
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) {
         error = "cannot start the renderer";
@@ -90,7 +97,10 @@ bool RenderInChildProcess(const std::string& program, TBodyType type, const std:
         if (pages > 0)
             return true;
     }
-    error = verdict.rfind("error ", 0) == 0 ? verdict.substr(6) : "the renderer failed";
+    bool retry = verdict.rfind("retry ", 0) == 0;
+    if (retry && temporary)
+        *temporary = true;
+    error = verdict.rfind("error ", 0) == 0 || retry ? verdict.substr(6) : "the renderer failed";
     std::remove(outPath.c_str());
     return false;
 }
@@ -100,17 +110,19 @@ int RunRenderChild(const std::string& typeName, const std::string& bodyPath, con
     TBodyType type = BodyTypeFromName(typeName);
     int pages = 0;
     std::string error;
+    errno = 0;
     bool ok = type != btUnknown && RenderBody(bodyPath, type, outPath, pages, error);
     if (ok && !SyncFile(outPath)) {
         error = "cannot write the fax";
         ok = false;
     }
+    bool diskRefused = !ok && IsDiskTrouble(errno);
     if (type == btUnknown)
         error = "unsupported file type";
     if (ok)
         std::printf("pages %d\n", pages);
     else
-        std::printf("error %s\n", error.c_str());
+        std::printf("%s %s\n", diskRefused ? "retry" : "error", error.c_str());
     std::fflush(stdout);
     return ok ? 0 : 1;
 }

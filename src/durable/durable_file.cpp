@@ -70,8 +70,17 @@ bool RemoveDurably(const std::string& path) {
 
 bool AppendDurably(const std::string& path, std::string_view bytes) {
     TUniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
-    if (!fd) return false;
-    bool ok = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
+    struct stat before {};
+    if (!fd || ::fstat(fd.Get(), &before) != 0) return false;
+    if (!WriteAll(fd.Get(), bytes)) {
+        // A short write (full disk, file-size limit) leaves no part of the
+        // bytes behind, so that a retry does not follow half a record.
+        int error = errno;
+        if (::ftruncate(fd.Get(), before.st_size) == 0) ::fsync(fd.Get());
+        errno = error;
+        return false;
+    }
+    bool ok = ::fsync(fd.Get()) == 0;
     return fd.Close() && ok;
 }
 

@@ -33,6 +33,8 @@ bool RenameDurably(const std::string& from, const std::string& to);
 bool RemoveDurably(const std::string& path);
 
 // Appends bytes to a file and fsyncs it (the file is created if missing).
+// When only part of the bytes could be written, the file is cut back to its
+// length before the call.
 bool AppendDurably(const std::string& path, std::string_view bytes);
 
 // Creates a folder (and its parents) with the given mode when missing.
