@@ -1,14 +1,17 @@
 #pragma once
 
 #include "body_type.h"
+#include "render_confinement.h"
 
 #include <atomic>
 #include <string>
 
-// Renders a body in a child process (`pelmor-faxd --render TYPE BODY OUT`),
-// so that a file that makes a decoder crash or run away costs its own job
-// and nothing else. The child writes and fsyncs OUT; the parent reads its
-// verdict from a pipe. stop (when set) ends the wait early, killing the child.
+// Renders a body in a child process (`pelmor-faxd --render TYPE`), so that a
+// file that makes a decoder crash or run away costs its own job and nothing
+// else. The child reads the body from descriptor 3 and writes the fax to
+// descriptor 4, both opened here (never through a symbolic link), and gets no
+// other file of the service; the parent reads its verdict from a pipe. stop
+// (when set) ends the wait early, killing the child.
 // temporary (when given) tells a failure that may pass, such as a full disk,
 // from one that rendering again will not mend.
 bool RenderInChildProcess(const std::string& program, TBodyType type, const std::string& bodyPath,
@@ -23,5 +26,8 @@ int RunRenderChild(const std::string& typeName, const std::string& bodyPath, con
 // failing) rather than the content being at fault.
 bool IsDiskTrouble(int error);
 
-// How long a child may render one body.
-constexpr int RenderTimeLimitSeconds = 300;
+// The descriptors a render child reads the body from and writes the fax to.
+constexpr int RenderBodyFd = 3;
+constexpr int RenderOutFd = 4;
+// How long a child may go on after it gave its verdict.
+constexpr int RenderExitGraceSeconds = 5;

@@ -15,8 +15,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -32,29 +30,30 @@ void OnStopSignal(int)
 
 int RenderMain(int argc, char** argv)
 {
-    // The renderer dies with the service that started it, and a file that
-    // makes a decoder run away costs bounded time and memory.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    rlimit cpu{RenderTimeLimitSeconds, RenderTimeLimitSeconds + 5};
-    setrlimit(RLIMIT_CPU, &cpu);
-#ifndef __SANITIZE_ADDRESS__
-    rlimit memory{4UL << 30, 4UL << 30};
-    setrlimit(RLIMIT_AS, &memory);
-#endif
-    if (argc != 5) {
+    // A file that makes a decoder run away costs bounded time and memory,
+    // and nothing it makes the renderer do reaches the network.
+    std::string error;
+    if (!ConfineRenderChild(error)) {
+        std::printf("error %s\n", error.c_str());
+        return 2;
+    }
+    if (argc != 3) {
         std::printf("error bad render arguments\n");
         return 2;
     }
     std::string type = argv[2];
+    // The body and the fax are the descriptors the service opened for us.
+    const std::string body = "/proc/self/fd/" + std::to_string(RenderBodyFd);
+    const std::string out = "/proc/self/fd/" + std::to_string(RenderOutFd);
     if (type == "text") {
         // Text is painted with Qt's fonts, which need a (window-less) application.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         int qtArgc = 1;
         char* qtArgv[] = {argv[0], nullptr};
         QGuiApplication application(qtArgc, qtArgv);
-        return RunRenderChild(type, argv[3], argv[4]);
+        return RunRenderChild(type, body, out);
     }
-    return RunRenderChild(type, argv[3], argv[4]);
+    return RunRenderChild(type, body, out);
 }
 
 std::string SelfProgram(const char* argv0)

@@ -1,10 +1,20 @@
 // The render child's verdicts and the limits it runs under.
+#include "picture_readers.h"
 #include "render_process.h"
 #include "temp_dir.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 TEST(RenderChild, ADiskThatRefusesTheFaxIsATemporaryFailure)
@@ -20,4 +30,103 @@ TEST(RenderChild, ADiskThatRefusesTheFaxIsATemporaryFailure)
     EXPECT_NE(code, 0);
     EXPECT_EQ(verdict.rfind("retry ", 0), 0u) << verdict;
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+namespace {
+
+// A stand-in for the renderer: a shell script run in its place.
+std::string WriteScript(const TTempDir& dir, const std::string& body)
+{
+    std::string path = dir.WriteFile("renderer.sh", "#!/bin/sh\n" + body);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path;
+}
+
+} // namespace
+
+TEST(RenderChild, GetsTheBodyAndGivesTheFaxByDescriptorNeverThroughALink)
+{
+    TTempDir dir;
+    std::string body = dir.WriteFile("body", "the page");
+    std::string out = dir / "out.part";
+    // Echoes what it is given: no paths, the body on 3, the fax to 4.
+    std::string script = WriteScript(dir, "[ $# -eq 2 ] || { echo \"error given $*\"; exit 1; }\n"
+                                          "cat <&3 >&4 && echo 'pages 1'\n");
+    int pages = 0;
+    std::string error;
+    ASSERT_TRUE(RenderInChildProcess(script, btText, body, out, pages, error)) << error;
+    EXPECT_EQ(ReadFileBytes(out), "the page");
+
+    std::string planted = dir / "planted";
+    ASSERT_EQ(symlink(body.c_str(), planted.c_str()), 0);
+    EXPECT_FALSE(RenderInChildProcess(script, btText, planted, out, pages, error));
+}
+
+TEST(RenderChild, HasAMomentToEndAfterItsVerdictNotItsWholeTime)
+{
+    TTempDir dir;
+    std::string script = WriteScript(dir, "echo 'pages 1'\nexec >&-\nexec sleep 120\n");
+    std::string body = dir.WriteFile("body", "x");
+    int pages = 0;
+    std::string error;
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(RenderInChildProcess(script, btText, body, dir / "out.part", pages, error));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+}
+
+TEST(RenderChild, ReachesNoNetworkAndHoldsFewFiles)
+{
+    int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        std::string error;
+        if (!ConfineRenderChild(error))
+            _exit(1);
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            _exit(2);
+        int opened = 0;
+        while (opened < 1000 && open("/dev/null", O_RDONLY) >= 0)
+            ++opened;
+        _exit(opened < 1000 ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    close(listener);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not confined, 2: reached the network, 3: no descriptor limit";
+}
+
+TEST(RenderChild, AJpegOfEndlessScansIsRefused)
+{
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(image));
+    std::string jpeg = encoded.toStdString();
+    TGreyPicture picture;
+    std::string error;
+    ASSERT_TRUE(ReadJpegPicture(jpeg, picture, error)) << error;
+
+    // The last scan again and again: libjpeg only warns about each.
+    size_t lastScan = jpeg.rfind("\xFF\xDA");
+    ASSERT_NE(lastScan, std::string::npos);
+    std::string scan = jpeg.substr(lastScan, jpeg.size() - 2 - lastScan);
+    std::string endless = jpeg.substr(0, jpeg.size() - 2);
+    for (int i = 0; i < 1100; ++i)
+        endless += scan;
+    endless += "\xFF\xD9";
+    EXPECT_FALSE(ReadJpegPicture(endless, picture, error));
+    EXPECT_NE(error.find("scans"), std::string::npos) << error;
 }
