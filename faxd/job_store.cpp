@@ -20,9 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Bodies larger than this are refused at submission.
-constexpr long long MaxBodyBytes = 512LL << 20;
-
 // A job id as a number; 0 for anything that is not one (or does not fit 64 bits).
 long long IdNumber(const std::string& id)
 {
@@ -62,7 +59,7 @@ bool CopyToFile(int from, const std::string& path, std::string& error)
         if (got == 0)
             break;
         total += got;
-        if (total > MaxBodyBytes) {
+        if (total > TJobStore::MaxBodyBytes) {
             error = "file too large";
             ok = false;
             break;

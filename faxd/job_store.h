@@ -63,6 +63,8 @@ public:
     // The last job id given out, kept so that no id is ever given twice.
     std::string CounterPath() const { return Root + "/last-id"; }
 
+    // Bodies larger than this are refused at submission.
+    static constexpr long long MaxBodyBytes = 512LL << 20;
     // How many finished jobs the list keeps.
     static constexpr size_t ShownFinished = 200;
 

@@ -78,6 +78,8 @@ std::string TRequestHandler::Submit(const TSubmitRequest& request)
     struct stat info{};
     if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return EncodeRefusal("not a regular file");
+    if (info.st_size > TJobStore::MaxBodyBytes)
+        return EncodeRefusal("file too large");
     fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
     TSubmitAnswer answer;
     std::string error;

@@ -1,11 +1,13 @@
 #include "service_main.h"
 
 #include "daemon_start.h"
+#include "faxproto/fax_messages.h"
 #include "job_runner.h"
 #include "job_store.h"
 #include "jobs_command.h"
 #include "render_process.h"
 #include "request_handler.h"
+#include "request_queue.h"
 #include "service_options.h"
 #include "socket_server.h"
 
@@ -113,8 +115,13 @@ int Serve(const TServiceOptions& options, const char* argv0)
         std::fprintf(stderr, "pelmor-faxd: serving %s on the %s line, data in %s\n", options.SocketPath.c_str(),
                      line->Name().c_str(), options.DataDir.c_str());
     ReportReady();
-    server.Run([&handler](TConnectionId from, const std::string& request) { handler.Handle(from, request); },
-               StopPipe[0]);
+    TRequestQueue requests([&handler](TConnectionId from, const std::string& request) { handler.Handle(from, request); });
+    server.Run(
+        [&](TConnectionId from, const std::string& request) {
+            if (!requests.Add(from, request))
+                server.Push(from, EncodeRefusal("the service is busy"));
+        },
+        StopPipe[0]);
     runner.Stop();
     return 0;
 }
