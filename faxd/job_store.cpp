@@ -205,6 +205,8 @@ bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std:
                        std::string& error)
 {
     ids.clear();
+    if (!HasRoomFor(bodyFd, numbers.size(), error))
+        return false;
     std::random_device random;
     std::string incoming = SpoolDir() + "/incoming-" + std::to_string(random()) + ".tmp";
     if (!CopyToFile(bodyFd, incoming, error))
@@ -272,6 +274,32 @@ bool TJobStore::ClaimId(const std::string& incoming, std::string& id)
             return false;
     }
     return false;
+}
+
+bool TJobStore::HasRoomFor(int bodyFd, size_t jobs, std::string& error) const
+{
+    {
+        std::lock_guard lock(Guard);
+        if (Active.size() + jobs > MaxActiveJobs) {
+            error = "too many jobs waiting (at most " + std::to_string(MaxActiveJobs) + ")";
+            return false;
+        }
+    }
+    struct stat body{};
+    long long used = fstat(bodyFd, &body) == 0 ? body.st_size : 0;
+    // Each file once: the bodies of one submission share their data.
+    std::set<ino_t> counted;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(SpoolDir(), ec)) {
+        struct stat info{};
+        if (lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode) && counted.insert(info.st_ino).second)
+            used += info.st_size;
+    }
+    if (used > MaxSpoolBytes) {
+        error = "the spool is full (at most " + std::to_string(MaxSpoolBytes >> 20) + " MB waiting)";
+        return false;
+    }
+    return true;
 }
 
 long long TJobStore::LastIdIssued() const

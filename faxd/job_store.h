@@ -35,6 +35,14 @@ public:
     bool Accept(int bodyFd, const std::vector<std::string>& numbers, std::vector<std::string>& ids,
                 std::string& error);
 
+    // Limits on what waits in the spool: a submission that would pass either
+    // is refused with a clear error.
+    void SetLimits(size_t maxActiveJobs, long long maxSpoolBytes)
+    {
+        MaxActiveJobs = maxActiveJobs;
+        MaxSpoolBytes = maxSpoolBytes;
+    }
+
     // Stores an in-progress job's record durably and in the table.
     bool Save(const TFaxJob& job);
     // Changes only the table (what the job list shows).
@@ -75,6 +83,7 @@ private:
     void Finish(const TFaxJob& job);
     void NoteId(const std::string& name);
     bool ClaimId(const std::string& incoming, std::string& id);
+    bool HasRoomFor(int bodyFd, size_t jobs, std::string& error) const;
     long long LastIdIssued() const;
     bool SetAsideUnreadable(const std::string& id);
     bool FileAway(const std::string& from, const std::string& folder, const std::string& id,
@@ -87,4 +96,6 @@ private:
     std::deque<TFaxJob> Finished;
     std::set<std::string> Logged;
     long long LastId = 0;
+    size_t MaxActiveJobs = 1000;
+    long long MaxSpoolBytes = 4LL << 30;
 };

@@ -1,12 +1,15 @@
 // The job store on its own: ids, records it cannot read, and filing that
 // never replaces a fax already kept.
 #include "job_store.h"
+#include "jobs_command.h"
+#include "socket_server.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <filesystem>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -84,4 +87,53 @@ TEST_F(JobStore, CountsIdsOfAnyLengthOnAndFilesWithoutReplacing)
     std::string error;
     ASSERT_TRUE(store.Open(error)) << error;
     EXPECT_EQ(Submit(store), std::vector<std::string>{"1234567890123459"});
+}
+
+TEST_F(JobStore, RefusesJobsPastItsLimitsAndKeepsThoseItHas)
+{
+    TJobStore store(Data);
+    std::string error;
+    ASSERT_TRUE(store.Open(error)) << error;
+    store.SetLimits(2, 1 << 20);
+    Submit(store);
+    std::vector<std::string> ids;
+    int fd = open(Body.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_FALSE(store.Accept(fd, {"0312345678", "0312345679"}, ids, error));
+    EXPECT_NE(error.find("too many jobs"), std::string::npos) << error;
+    close(fd);
+
+    std::string large = Dir.WriteFile("large.txt", std::string(1 << 20, 'a'));
+    fd = open(large.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_FALSE(store.Accept(fd, {"0312345678"}, ids, error));
+    EXPECT_NE(error.find("spool is full"), std::string::npos) << error;
+    close(fd);
+    EXPECT_EQ(store.ActiveJobs().size(), 1u);
+}
+
+TEST(JobsCommand, ShowsNoControlCharacters)
+{
+    EXPECT_EQ(PrintableText("busy\x1b]0;owned\x07 line\r\n"), "busy?]0;owned? line??");
+    EXPECT_EQ(PrintableText("\xC2\x9B" "2J 回線"), "?2J 回線");
+}
+
+TEST(JobsCommand, NeverAsksThroughAFolderOthersMayEnter)
+{
+    TTempDir dir;
+    std::string path = dir / "run/socket";
+    TSocketServer server;
+    std::string error;
+    ASSERT_EQ(server.Listen(path, error), TSocketServer::lrListening) << error;
+    int stop[2];
+    ASSERT_EQ(pipe(stop), 0);
+    std::thread serving([&] {
+        server.Run([&](TConnectionId from, const std::string&) { server.Push(from, "{\"ok\":true,\"jobs\":[]}"); },
+                   stop[0]);
+    });
+    EXPECT_EQ(PrintJobs(path), 0);
+    std::filesystem::permissions(dir / "run", std::filesystem::perms(0755));
+    EXPECT_EQ(PrintJobs(path), 1);
+    EXPECT_EQ(write(stop[1], "x", 1), 1);
+    serving.join();
+    close(stop[0]);
+    close(stop[1]);
 }
