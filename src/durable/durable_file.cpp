@@ -56,6 +56,11 @@ bool WriteFileDurably(const std::string& path, std::string_view bytes, unsigned 
     return file.Open(path, mode) && file.Write(bytes) && file.Commit();
 }
 
+bool ReplaceFileDurably(const std::string& path, std::string_view bytes, unsigned mode) {
+    TAtomicFile file;
+    return file.Open(path, mode, false) && file.Write(bytes) && file.Commit();
+}
+
 bool RenameDurably(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) return false;
     bool ok = SyncFolderOf(to);
