@@ -1,11 +1,18 @@
 #include "app/controls.h"
 
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QMouseEvent>
 
 void TEdit::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);
     emit DoubleClicked();
+}
+
+void AskForJapaneseInput(QWidget* edit) {
+    edit->setAttribute(Qt::WA_InputMethodEnabled);
+    edit->setInputMethodHints(Qt::ImhNone);
+    edit->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 
 void TMemo::mouseDoubleClickEvent(QMouseEvent* event) {
