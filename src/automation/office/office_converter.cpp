@@ -5,6 +5,7 @@
 #include "automation/office/document_sniffer.h"
 #include "automation/office/office_program.h"
 #include "automation/office/printer_text.h"
+#include "automation/office/office_settings.h"
 #include "automation/office/resident_office.h"
 #include "durable/durable_file.h"
 
@@ -129,6 +130,7 @@ void TOfficeConverter::LaunchResident() {
         std::string profile = ProfileFolder();
         if (profile.empty()) return;
         profile += "/resident";
+        SeedOfficeSettings(profile);
         Resident = std::make_unique<TResidentOffice>(TResidentOffice::TSettings {
             Settings.Interpreter, FindOfficeProgram(Settings.Program), profile, Settings.TimeLimit,
             Settings.IdleLimit});
@@ -189,6 +191,8 @@ void TOfficeConverter::ConvertOnce(TOfficeDocument& document) {
     std::string format = document.DocumentKind == okWriter ? std::string("txt:") + TextFilter + ":" + TextOptions
                                                            : std::string("csv:") + CsvFilter + ":" + CsvOptions;
     if (office.empty() || profile.empty()) throw TAutomationError("LibreOffice is not installed");
+    // The same protections as the resident LibreOffice gives each document it opens.
+    if (!SeedOfficeSettings(profile)) throw TAutomationError("cannot prepare LibreOffice's profile");
     TDeadline deadline = std::chrono::steady_clock::now() + Settings.TimeLimit;
     // A new profile makes LibreOffice ask to be started again once.
     for (int attempt = 0; attempt < 3; ++attempt) {
