@@ -32,45 +32,28 @@ TEST(RenderChild, ADiskThatRefusesTheFaxIsATemporaryFailure)
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
 
-namespace {
-
-// A stand-in for the renderer: a shell script run in its place.
-std::string WriteScript(const TTempDir& dir, const std::string& body)
-{
-    std::string path = dir.WriteFile("renderer.sh", "#!/bin/sh\n" + body);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    return path;
-}
-
-} // namespace
-
-TEST(RenderChild, GetsTheBodyAndGivesTheFaxByDescriptorNeverThroughALink)
+// A script stands in for the renderer.
+TEST(RenderChild, GetsDescriptorsNeverPathsAndEndsSoonAfterItsVerdict)
 {
     TTempDir dir;
-    std::string body = dir.WriteFile("body", "the page");
-    std::string out = dir / "out.part";
-    // Echoes what it is given: no paths, the body on 3, the fax to 4.
-    std::string script = WriteScript(dir, "[ $# -eq 2 ] || { echo \"error given $*\"; exit 1; }\n"
-                                          "cat <&3 >&4 && echo 'pages 1'\n");
-    int pages = 0;
-    std::string error;
-    ASSERT_TRUE(RenderInChildProcess(script, btText, body, out, pages, error)) << error;
+    std::string body = dir.WriteFile("body", "the page"), out = dir / "out.part";
+    auto render = [&](const std::string& bodyPath, const std::string& script) {
+        std::string path = dir.WriteFile("renderer.sh", "#!/bin/sh\n" + script);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        int pages = 0;
+        std::string error;
+        return RenderInChildProcess(path, btText, bodyPath, out, pages, error);
+    };
+    // No paths, the body on 3, the fax to 4.
+    const std::string echo = "[ $# -eq 2 ] || exit 1\ncat <&3 >&4 && echo 'pages 1'\n";
+    EXPECT_TRUE(render(body, echo));
     EXPECT_EQ(ReadFileBytes(out), "the page");
-
     std::string planted = dir / "planted";
     ASSERT_EQ(symlink(body.c_str(), planted.c_str()), 0);
-    EXPECT_FALSE(RenderInChildProcess(script, btText, planted, out, pages, error));
-}
+    EXPECT_FALSE(render(planted, echo));
 
-TEST(RenderChild, HasAMomentToEndAfterItsVerdictNotItsWholeTime)
-{
-    TTempDir dir;
-    std::string script = WriteScript(dir, "echo 'pages 1'\nexec >&-\nexec sleep 120\n");
-    std::string body = dir.WriteFile("body", "x");
-    int pages = 0;
-    std::string error;
     auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(RenderInChildProcess(script, btText, body, dir / "out.part", pages, error));
+    EXPECT_FALSE(render(body, "echo 'pages 1'\nexec >&-\nexec sleep 120\n"));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
 }
 
