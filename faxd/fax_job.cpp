@@ -113,9 +113,11 @@ const char* BodyExtension(TBodyType type)
     case btPng: return "png";
     case btTiff: return "tif";
     case btPdf: return "pdf";
-    case btUnknown: break;
+    case btUnknown: return "bin";
+    default: break;
     }
-    return "bin";
+    // An office document's name is its usual extension.
+    return BodyTypeName(type);
 }
 
 std::string LocalTimeNow()

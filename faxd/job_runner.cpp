@@ -9,8 +9,8 @@
 
 using TClock = std::chrono::steady_clock;
 
-TJobRunner::TJobRunner(TJobStore& store, TFaxLine& line, std::string program)
-    : Store(store), Line(line), Program(std::move(program))
+TJobRunner::TJobRunner(TJobStore& store, TFaxLine& line, std::string program, TOfficePrinter::TSettings office)
+    : Store(store), Line(line), Program(std::move(program)), Office(std::move(office))
 {
 }
 
@@ -64,6 +64,8 @@ void TJobRunner::Run()
         Signal.wait_until(lock, wakeAt, [this] { return Stopping.load() || Woken; });
         Woken = false;
     }
+    // The office renderer is this thread's child: it ends here, not later.
+    Office.Stop();
 }
 
 void TJobRunner::Step(TFaxJob& job)
@@ -105,8 +107,7 @@ void TJobRunner::Render(TFaxJob& job)
     int pages = 0;
     std::string error;
     bool temporary = false;
-    bool ok = RenderInChildProcess(Program, job.BodyType, Store.BodyPath(job.Id), Store.PartPath(job.Id), pages,
-                                   error, &Stopping, &temporary);
+    bool ok = RenderBodyOf(job, pages, error, temporary);
     job.Rendering = false;
     if (Stopping) {
         Store.Show(job);
@@ -135,6 +136,19 @@ void TJobRunner::Render(TFaxJob& job)
     }
     if (!Store.Save(job))
         Later(job);
+}
+
+bool TJobRunner::RenderBodyOf(const TFaxJob& job, int& pages, std::string& error, bool& temporary)
+{
+    if (!IsOfficeBody(job.BodyType))
+        return RenderInChildProcess(Program, job.BodyType, Store.BodyPath(job.Id), Store.PartPath(job.Id), pages,
+                                    error, &Stopping, &temporary);
+    // Printed by LibreOffice first, then rendered like any PDF.
+    std::string pdf = Store.SpoolDir() + "/" + job.Id + ".pdf.tmp";
+    bool ok = Office.Print(job.BodyType, Store.BodyPath(job.Id), pdf, error, &Stopping)
+        && RenderInChildProcess(Program, btPdf, pdf, Store.PartPath(job.Id), pages, error, &Stopping, &temporary);
+    std::remove(pdf.c_str());
+    return ok;
 }
 
 TLineJob TJobRunner::LineJob(const TFaxJob& job) const

@@ -2,6 +2,7 @@
 
 #include "fax_line.h"
 #include "job_store.h"
+#include "office_printer.h"
 
 #include <atomic>
 #include <chrono>
@@ -17,8 +18,9 @@
 // polled between the others.
 class TJobRunner {
 public:
-    // program: this executable, started again to render each body.
-    TJobRunner(TJobStore& store, TFaxLine& line, std::string program);
+    // program: this executable, started again to render each body; office:
+    // how office documents are printed first.
+    TJobRunner(TJobStore& store, TFaxLine& line, std::string program, TOfficePrinter::TSettings office = {});
     ~TJobRunner();
     TJobRunner(const TJobRunner&) = delete;
     TJobRunner& operator=(const TJobRunner&) = delete;
@@ -35,6 +37,7 @@ private:
     // One step of a job.
     void Step(TFaxJob& job);
     void Render(TFaxJob& job);
+    bool RenderBodyOf(const TFaxJob& job, int& pages, std::string& error, bool& temporary);
     void Transmit(TFaxJob& job);
     void Poll(TFaxJob& job);
     void Apply(TFaxJob& job, const TLineStatus& status);
@@ -45,6 +48,7 @@ private:
     TJobStore& Store;
     TFaxLine& Line;
     std::string Program;
+    TOfficePrinter Office;
     std::thread Thread;
     std::mutex Guard;
     std::condition_variable Signal;

@@ -4,6 +4,8 @@
 #include "durable/unique_fd.h"
 #include "kill_point.h"
 
+#include "automation/office/office_program.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -201,8 +203,8 @@ bool TJobStore::LoadSpool()
     return !removed || SyncFile(SpoolDir());
 }
 
-bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std::vector<std::string>& ids,
-                       std::string& error)
+bool TJobStore::Accept(int bodyFd, const std::string& nameHint, const std::vector<std::string>& numbers,
+                       std::vector<std::string>& ids, std::string& error)
 {
     ids.clear();
     if (!HasRoomFor(bodyFd, numbers.size(), error))
@@ -211,10 +213,16 @@ bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std:
     std::string incoming = SpoolDir() + "/incoming-" + std::to_string(random()) + ".tmp";
     if (!CopyToFile(bodyFd, incoming, error))
         return false;
-    TBodyType type = SniffBodyType(incoming, error);
+    TBodyType type = SniffBodyType(incoming, error, nameHint);
     if (type == btUnknown) {
         unlink(incoming.c_str());
         return false;
+    }
+    bool officeMissing =
+        IsOfficeBody(type) && !(OfficeCheck ? OfficeCheck() : !FindOfficeProgram("soffice").empty());
+    if (officeMissing && type == btCsv) {
+        type = btText;
+        officeMissing = false;
     }
     std::vector<TFaxJob> jobs;
     std::vector<std::string> created; // removed again when the jobs cannot all be made
@@ -224,6 +232,10 @@ bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std:
         job.Number = number;
         job.BodyType = type;
         job.Submitted = LocalTimeNow();
+        if (officeMissing) {
+            job.State = jsFailing;
+            job.Error = NoOfficeError;
+        }
         if (!ClaimId(incoming, job.Id)) {
             ok = false;
             break;
@@ -248,6 +260,11 @@ bool TJobStore::Accept(int bodyFd, const std::vector<std::string>& numbers, std:
         return false;
     }
     KillPoint("accepted");
+    if (officeMissing) {
+        Refuse(jobs);
+        error = NoOfficeError;
+        return false;
+    }
     std::lock_guard lock(Guard);
     for (TFaxJob& job : jobs) {
         ids.push_back(job.Id);
@@ -339,6 +356,19 @@ bool TJobStore::FileAway(const std::string& from, const std::string& folder, con
         target = folder + "/" + id + "-" + std::to_string(n) + "." + extension;
     }
     return SyncFile(folder) && SyncFolderOf(from);
+}
+
+void TJobStore::Refuse(std::vector<TFaxJob>& jobs)
+{
+    // Filed as failed at once, before the job thread can see them; one that
+    // cannot be filed now is left to the job thread, like any failing job.
+    for (TFaxJob& job : jobs) {
+        std::string ignored;
+        if (!FileFailed(job, ignored)) {
+            std::lock_guard lock(Guard);
+            Active[IdNumber(job.Id)] = job;
+        }
+    }
 }
 
 bool TJobStore::Save(const TFaxJob& job)

@@ -3,6 +3,7 @@
 #include "fax_job.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -32,8 +33,15 @@ public:
 
     // Copies the body from an open file into the spool, checks that it is of
     // a type the service renders, and makes one durable job per number.
-    bool Accept(int bodyFd, const std::vector<std::string>& numbers, std::vector<std::string>& ids,
-                std::string& error);
+    // nameHint is the name the file had. An office document while LibreOffice
+    // is missing is refused, and shown as one failed job per number with the
+    // body kept in Failed/; a CSV file then goes as text.
+    bool Accept(int bodyFd, const std::string& nameHint, const std::vector<std::string>& numbers,
+                std::vector<std::string>& ids, std::string& error);
+
+    // Tells whether LibreOffice is there to print office documents (asked at
+    // each submission); by default, whether soffice is on PATH.
+    void SetOfficeCheck(std::function<bool()> check) { OfficeCheck = std::move(check); }
 
     // Limits on what waits in the spool: a submission that would pass either
     // is refused with a clear error.
@@ -77,6 +85,7 @@ public:
     static constexpr size_t ShownFinished = 200;
 
 private:
+    void Refuse(std::vector<TFaxJob>& jobs);
     bool LoadLog();
     bool LoadSpool();
     bool Log(TFaxJob& job, std::string& error);
@@ -96,6 +105,10 @@ private:
     std::deque<TFaxJob> Finished;
     std::set<std::string> Logged;
     long long LastId = 0;
+    std::function<bool()> OfficeCheck;
     size_t MaxActiveJobs = 1000;
     long long MaxSpoolBytes = 4LL << 30;
 };
+
+// The reason an office document is refused without LibreOffice.
+constexpr const char* NoOfficeError = "office documents need LibreOffice";

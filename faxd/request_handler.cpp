@@ -88,7 +88,7 @@ std::string TRequestHandler::Submit(const TSubmitRequest& request)
     fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
     TSubmitAnswer answer;
     std::string error;
-    if (!Store.Accept(fd.Get(), request.Recipients, answer.Jobs, error))
+    if (!Store.Accept(fd.Get(), body, request.Recipients, answer.Jobs, error))
         return EncodeRefusal(error);
     fd.Reset();
     if (OnAccepted)

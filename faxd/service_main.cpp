@@ -5,11 +5,14 @@
 #include "job_runner.h"
 #include "job_store.h"
 #include "jobs_command.h"
+#include "office_printer.h"
 #include "render_process.h"
 #include "request_handler.h"
 #include "request_queue.h"
 #include "service_options.h"
 #include "socket_server.h"
+
+#include "automation/office/office_program.h"
 
 #include <QGuiApplication>
 
@@ -32,12 +35,19 @@ void OnStopSignal(int)
 
 int RenderMain(int argc, char** argv)
 {
-    // A file that makes a decoder run away costs bounded time and memory,
-    // and nothing it makes the renderer do reaches the network.
+    // The confinement of every renderer, the office renderer included, and so
+    // of the LibreOffice it starts (whatever is added there applies to
+    // LibreOffice too): a file that makes a decoder run away costs bounded
+    // time and memory, and nothing it makes the renderer do reaches the network.
     std::string error;
     if (!ConfineRenderChild(error)) {
         std::printf("error %s\n", error.c_str());
         return 2;
+    }
+    if (std::string(argv[1]) == "--render-office") {
+        if (argc != 5)
+            return 2;
+        return RunOfficeRenderer(argv[2], argv[3], std::atoi(argv[4]));
     }
     if (argc != 3) {
         std::printf("error bad render arguments\n");
@@ -107,7 +117,9 @@ int Serve(const TServiceOptions& options, const char* argv0)
     sigaction(SIGHUP, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    TJobRunner runner(store, *line, program);
+    TJobRunner runner(store, *line, program,
+                      {program, options.OfficeProgram, options.DataDir + "/office", options.OfficeIdleSeconds});
+    store.SetOfficeCheck([office = options.OfficeProgram] { return !FindOfficeProgram(office).empty(); });
     TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
                             [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
     runner.Start();
@@ -130,7 +142,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
 
 int FaxdMain(int argc, char** argv)
 {
-    if (argc >= 2 && std::string(argv[1]) == "--render")
+    if (argc >= 2 && (std::string(argv[1]) == "--render" || std::string(argv[1]) == "--render-office"))
         return RenderMain(argc, argv);
 
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -5,7 +5,29 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-// The small control kinds of the main window that Qt lacks as they are.
+// The small control kinds of the main window that Qt lacks as they are, and
+// the helpers that place the window's controls.
+
+// The base font at a size in pixels.
+inline QFont PixelFont(const QFont& base, int pixels, bool bold) {
+    QFont font = base;
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// Names a control and places it; without a size it takes its natural size.
+template <class T>
+T* Named(T* widget, const char* name, int left, int top, int width = -1, int height = -1) {
+    widget->setObjectName(QString::fromLatin1(name));
+    if (width < 0) {
+        widget->adjustSize();
+        widget->move(left, top);
+    } else {
+        widget->setGeometry(left, top, width, height);
+    }
+    return widget;
+}
 
 // A one-line edit that reports a double click.
 class TEdit : public QLineEdit {
@@ -18,6 +40,12 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
+
+// Gives a one-line field for a fax number the look of a plain edit control
+// (one pixel between frame and text) and a Gothic face whose half-width
+// digits let eleven of them show whole at the given pixel size, narrowed as
+// far as the field's width needs.
+void FitNumberField(QLineEdit& edit, int pixels);
 
 // Asks the input method for Japanese (hiragana) input in an edit: no
 // preference for Latin letters, and Japanese as the edit's language.

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 
 #include "platform/busy_cursor.h"
+#include "twain/twain_source.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

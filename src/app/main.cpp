@@ -4,6 +4,7 @@
 #include "automation/register_servers.h"
 #include "platform/application.h"
 #include "platform/qt_platform.h"
+#include "send/print_inbox.h"
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     RegisterBuiltInServers();
     TForm1 form;
     form.FormCreate(ResolveAppDir(QCoreApplication::applicationDirPath().toStdString()));
+    form.StartPrintInbox(TPrintInbox::UserFolder());
     form.show();
     int result = app.exec();
     // The resident LibreOffice, if a document was converted, ends with us.

@@ -7,6 +7,8 @@
 #include "book/destination_book.h"
 #include "book/string_grid.h"
 #include "image/bitmap.h"
+#include "image/image_control.h"
+#include "image/track_bar.h"
 #include "send/history_windows.h"
 #include "platform/busy_cursor.h"
 #include "platform/system_info.h"
@@ -36,6 +38,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
 }
 
 TForm1::~TForm1() {
+    Twain1.OnSourceDisable = nullptr;
+    Twain1.OnTwainAcquire = nullptr;
     if (BookGrid == StringGrid1) BookGrid = nullptr;
 }
 
@@ -50,6 +54,7 @@ void TForm1::ConnectHandlers() {
     connect(Memo1, &TMemo::DoubleClicked, this, &TForm1::Memo1DblClick);
     connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int row, int column) { StringGrid1Click(column, row); });
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    ConnectScanner();
 }
 
 void TForm1::FormCreate(const std::string& appDir) {
@@ -84,13 +89,13 @@ void TForm1::ShowMainControls(bool visible) {
     Edit1->setVisible(visible);
     Memo1->setVisible(visible);
     StringGrid1->setVisible(visible);
+    ShowInboxOffer();
 }
 
 void TForm1::ClearImages() {
-    for (QLabel* holder : {Image0, Image1}) {
-        if (!holder->pixmap().isNull()) holder->setPixmap(QPixmap());
-    }
+    if (!Image0->pixmap().isNull()) Image0->setPixmap(QPixmap());
     SourcePicture.reset();
+    Image1->Clear();
 }
 
 void TForm1::CloseTwainManager() {
@@ -108,13 +113,7 @@ TForm1::TScreen TForm1::CurrentScreen() const {
 void TForm1::Btn0Click() {
     {
         TBusyCursor busy;
-        if (OpenSourceIndex != -1) {
-            if (TTwainSource* source = Twain1.SourceAt(OpenSourceIndex)) {
-                source->SourceEnabled = false;
-                source->Opened = false;
-            }
-            OpenSourceIndex = -1;
-        }
+        CloseOpenSource();
         CloseTwainManager();
         switch (CurrentScreen()) {
         case scDrop:
@@ -122,7 +121,9 @@ void TForm1::Btn0Click() {
             ShowMainControls(true);
             return;
         case scMain:
-            CloseHistoryWindows();
+            // With a printed document offered, the button reads "Cancel" and throws it away.
+            if (DiscardOfferedDocument()) return;
+            EnumWindows(CloseHistoryWindows);
             if (!ConfirmAbandonTracking()) return;
             if (BookChanged) CompactBook(BookPath(), BookTempPath());
             SaveSettings();

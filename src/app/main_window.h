@@ -1,6 +1,9 @@
 #pragma once
 
 #include "automation/variant.h"
+#include "platform/open_dialog.h"
+#include "send/folder_watch.h"
+#include "send/print_inbox.h"
 #include "twain/twain_host.h"
 
 #include <QImage>
@@ -18,11 +21,16 @@ class QPushButton;
 class QRadioButton;
 class QFrame;
 class QMimeData;
+class QScrollArea;
 class TEdit;
 class TMemo;
 class TStringGrid;
 class TWrapButton;
 class TBitmap;
+class TFileListBox;
+class TImage;
+class TYTrackBar;
+class QSocketNotifier;
 
 // The main window: a borderless 452 × 383 window with the destination list,
 // the direct-entry field, the memo and the buttons; it becomes the drop screen
@@ -59,6 +67,14 @@ public:
     void SelectDestination(const std::string& name, const std::string& number);
     void DispatchSendFile();
     void SubmitSendFile();
+    bool LastSubmitOk = false;  // whether the last SubmitSendFile handed its file over
+
+    // Documents printed to the fax printer, waiting for a destination.
+    void StartPrintInbox(const std::string& folder);
+    void PrintInboxChanged();
+    void ShowInboxOffer();
+    bool SendWaitingDocument();     // false when none waits
+    bool DiscardOfferedDocument();  // false when none is offered
 
     // Destination list and entry dialog.
     void StringGrid1Click(int column, int row);
@@ -71,17 +87,33 @@ public:
     bool ConfirmAbandonTracking();
     void OpenHistoryFolder(const std::string& name, const std::string& number);
 
-    // Pictures.
+    // Pictures. A picture from a file or the scanner is put into Image0
+    // (SourcePicture) and handed to HandleLoadedImage.
     void Btn5Click();
     void Btn6or7Click(QPushButton& button);
+    void Btn8Click();
+    void FileListBox1Click();
+    void RBtnClick();
+    void YTBar0MouseUp();
+    void TrimBtnClick(QPushButton& button);
     void CloseImagePanel();
+    void ShowPreviewLayout(bool confirm);
+    void ShowSettingsLayout();
+    void PlaceTrimButtons(int x, int y, bool visible);
     bool LoadSourceImage(const std::string& path);
     void HandleLoadedImage();
+    bool PrepareImage(bool preview, bool threshold, int level);
     bool FitAndSaveImage(const TBitmap& bitmap, int depth);
+    void SendPreviewImage();
     int SelectedPixelFormat() const;
     void ReportImageLoadFailed();
     void ReportImageProcessFailed();
     void ReportNoPicture();
+
+    // Scanner.
+    void ListBox1Click();
+    void Twain1TwainAcquire(void* sender, int index, TBitmap& image, bool& cancel);
+    void CloseOpenSource();
 
     // Quit and the small buttons.
     void Btn0Click();
@@ -128,15 +160,24 @@ public:
     TStringGrid* StringGrid1;
     QListWidget* ListBox1;
     QFrame* Panel1;
-    QWidget* YTBar0;
+    TYTrackBar* YTBar0;
     QLabel* Image0;
-    QLabel* Image1;
+    TImage* Image1;
+    QScrollArea* ScrollBox1;
+    TFileListBox* FileListBox1;
+    QLabel* Label4;
+    QPushButton* Btn6;
+    QPushButton* Btn7;
+    QPushButton* Btn8;
     QCheckBox* CheckBox1;
     QCheckBox* CheckBox2;
+    QLabel* CheckBox2Text;
     QRadioButton* RBtn1;
     QRadioButton* RBtn2;
     QRadioButton* RBtn3;
+    TOpenDialog OpenDialog1;
     QTimer* Timer1;
+    QLabel* InboxLabel = nullptr;  // the offer of a printed document, made by StartPrintInbox
     TTwainHost Twain1;
 
     // The texts drawn on the window surface; what is rubbed or covered goes.
@@ -156,11 +197,19 @@ private:
     void CreateControls();
     void CreateImagePanel();
     void ConnectHandlers();
+    void ConnectScanner();
+    void EndScanCursor();
     void DrawText(int x, int y, const QString& text);
     void EraseDrawn(const QRect& area);
     void EraseAlong(const QPoint& from, const QPoint& to);
 
+    std::unique_ptr<TPrintInbox> PrintInbox;
+    std::unique_ptr<TFolderWatch> InboxWatch;
+    QSocketNotifier* InboxNotifier = nullptr;
+    bool InboxOffered = false;
+
     QImage DrawnLayer;
     QPoint LastRubPoint;
     bool Rubbing = false;
+    bool ScanCursor = false;  // the busy cursor of a scan in progress is shown
 };

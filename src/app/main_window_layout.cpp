@@ -9,29 +9,6 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-namespace {
-
-QFont PixelFont(const QFont& base, int pixels, bool bold) {
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-template <class T>
-T* Named(T* widget, const char* name, int left, int top, int width = -1, int height = -1) {
-    widget->setObjectName(QString::fromLatin1(name));
-    if (width < 0) {
-        widget->adjustSize();
-        widget->move(left, top);
-    } else {
-        widget->setGeometry(left, top, width, height);
-    }
-    return widget;
-}
-
-} // namespace
-
 void TForm1::CreateControls() {
     const QFont base = font();
 
@@ -40,8 +17,8 @@ void TForm1::CreateControls() {
     Label1->adjustSize();
 
     Edit1 = Named(new TEdit(this), "Edit1", 4, 14, 93, 19);
-    Edit1->setFont(PixelFont(base, 15, false));
     Edit1->setStyleSheet(QStringLiteral("background-color: white;"));
+    FitNumberField(*Edit1, 15);
     Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     Btn2 = Named(new QPushButton(QStringLiteral("OK"), this), "Btn2", 98, 13, 28, 20);
@@ -96,40 +73,4 @@ void TForm1::CreateControls() {
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-}
-
-void TForm1::CreateImagePanel() {
-    Panel1 = Named(new QFrame(this), "Panel1", 0, 0, 452, 145);
-    Panel1->setFrameShape(QFrame::NoFrame);
-    Panel1->setAutoFillBackground(true);
-    Panel1->hide();
-
-    auto* group = Named(new QGroupBox(QStringLiteral("画質(24bitは送信激遅)"), Panel1), "GroupBox1", 8, 4, 180, 44);
-    RBtn1 = Named(new QRadioButton(QStringLiteral("4bit"), group), "RBtn1", 8, 18, 50, 20);
-    RBtn2 = Named(new QRadioButton(QStringLiteral("8bit"), group), "RBtn2", 62, 18, 50, 20);
-    RBtn3 = Named(new QRadioButton(QStringLiteral("24bit"), group), "RBtn3", 116, 18, 58, 20);
-
-    CheckBox1 = Named(new QCheckBox(QStringLiteral("どんなに巨大な画像でもA4におさまるように自動縮小"), Panel1),
-                      "CheckBox1", 8, 52, 436, 18);
-    CheckBox2 = Named(new QCheckBox(Panel1), "CheckBox2", 8, 72, 18, 18);
-    auto* checkBox2Text =
-        Named(new QLabel(QStringLiteral("DragDropのあとFAX起動直前に、いちど送信画像を確認、場合によっては加工したり差し替えたり、"
-                                        "なんて面倒なことをしたいなら、チェックボックスをONに。"
-                                        "よけいなことしないでとっとと送信したいならOFFに"),
-                         Panel1),
-              "CheckBox2Text", 28, 72, 416, 40);
-    checkBox2Text->setWordWrap(true);
-    checkBox2Text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    checkBox2Text->setBuddy(CheckBox2);
-
-    auto* btn6 = Named(new QPushButton(QStringLiteral("Cancel"), Panel1), "Btn6", 280, 116, 72, 24);
-    auto* btn7 = Named(new QPushButton(QStringLiteral("設定OK"), Panel1), "Btn7", 360, 116, 84, 24);
-    btn7->setFont(PixelFont(font(), 12, true));
-    connect(btn6, &QPushButton::clicked, this, [this] { Btn6or7Click(*Panel1->findChild<QPushButton*>("Btn6")); });
-    connect(btn7, &QPushButton::clicked, this, [this] { Btn6or7Click(*Panel1->findChild<QPushButton*>("Btn7")); });
-
-    YTBar0 = Named(new QWidget(Panel1), "YTBar0", 200, 10, 128, 30);
-    YTBar0->hide();
-    Image1 = Named(new QLabel(Panel1), "Image1", 0, 0, 1, 1);
-    Image1->hide();
 }

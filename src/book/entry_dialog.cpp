@@ -1,7 +1,6 @@
 #include "book/entry_dialog.h"
 
 #include "app/controls.h"
-
 #include "book/destination_book.h"
 #include "book/fax_number.h"
 
@@ -23,13 +22,6 @@ T* Place(T* control, const char* name, int left, int top, int width = -1, int he
     }
     control->setGeometry(left, top, width, height);
     return control;
-}
-
-QFont PixelFont(const QFont& base, int pixels, bool bold) {
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
 }
 
 QLabel* WhiteBoldLabel(const QString& text, QWidget* parent) {
@@ -59,7 +51,7 @@ TForm2::TForm2(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window | Qt::Frame
     AskForJapaneseInput(Edit0);
     Label1 = Place(WhiteBoldLabel(QStringLiteral("FAX番号"), this), "Label1", 127, 124, 51, 12);
     Edit1 = Place(new QLineEdit(this), "Edit1", 127, 136, 90, 19);
-    Edit1->setFont(PixelFont(font(), 16, false));
+    FitNumberField(*Edit1, 16);
     Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
     Label2 = Place(new QLabel(this), "Label2", 192, 24, 73, 12);
     Label2->hide();

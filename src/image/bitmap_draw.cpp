@@ -49,15 +49,20 @@ void StretchCopy(TBitmap& target, const TRect& t, const TBitmap& source, const T
     const int sourceFirst = columns.front();
     const int sourceCount = columns.back() - sourceFirst + 1;
     const bool sameColumns = sourceCount == count;
-    const bool rawCopy = sameColumns && source.PixelFormat() == target.PixelFormat() &&
-                         (source.PixelFormat() == pf24bit || source.PixelFormat() == pf32bit);
-    const std::size_t pixelBytes = source.PixelFormat() == pf24bit ? 3 : 4;
+    // Between bitmaps of one depth and one colour table the pixels are copied
+    // as they are: whole bytes, or colour-table indexes at 1 and 4 bits.
+    const TPixelFormat format = source.PixelFormat();
+    const bool sameKind = sameColumns && format == target.PixelFormat() &&
+                          (format == pf24bit || format == pf32bit || source.ColorTable() == target.ColorTable());
+    const bool rawCopy = sameKind && (format == pf8bit || format == pf24bit || format == pf32bit);
+    const bool indexCopy = sameKind && !rawCopy;
+    const std::size_t pixelBytes = format == pf8bit ? 1 : format == pf24bit ? 3 : 4;
 
     std::optional<TColorMatcher> matcher;
-    if (target.PixelFormat() != pf24bit && target.PixelFormat() != pf32bit)
+    if (!sameKind && target.PixelFormat() != pf24bit && target.PixelFormat() != pf32bit)
         matcher.emplace(target.ColorTable());
-    std::vector<std::uint8_t> sourceRow(rawCopy ? 0 : std::size_t(sourceCount) * 3);
-    std::vector<std::uint8_t> targetRow(rawCopy || sameColumns ? 0 : std::size_t(count) * 3);
+    std::vector<std::uint8_t> sourceRow(sameKind ? 0 : std::size_t(sourceCount) * 3);
+    std::vector<std::uint8_t> targetRow(sameKind || sameColumns ? 0 : std::size_t(count) * 3);
     int loadedRow = -1;
     for (int k = rowFirst; k < rowLast; ++k) {
         const int sy = s.Top + Sample(k, t.Height(), s.Height());
@@ -65,6 +70,13 @@ void StretchCopy(TBitmap& target, const TRect& t, const TBitmap& source, const T
         if (rawCopy) {
             std::memcpy(target.ScanLine(ty) + std::size_t(t.Left + colFirst) * pixelBytes,
                         source.ScanLine(sy) + std::size_t(sourceFirst) * pixelBytes, std::size_t(count) * pixelBytes);
+            continue;
+        }
+        if (indexCopy) {
+            const std::uint8_t* from = source.ScanLine(sy);
+            std::uint8_t* to = target.ScanLine(ty);
+            for (int i = 0; i < count; ++i)
+                PutIndex(to, format, t.Left + colFirst + i, source.IndexInRow(from, sourceFirst + i));
             continue;
         }
         if (sy != loadedRow) {

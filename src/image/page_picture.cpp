@@ -114,6 +114,8 @@ private:
     std::vector<std::uint8_t> Band;
 };
 
+}  // namespace
+
 bool PixelFormatOfDepth(int depth, TPixelFormat& format)
 {
     switch (depth) {
@@ -124,8 +126,6 @@ bool PixelFormatOfDepth(int depth, TPixelFormat& format)
     default: return false;
     }
 }
-
-}  // namespace
 
 bool LoadPictureFile(const std::string& path, TBitmap& bitmap)
 {

@@ -12,6 +12,9 @@
 constexpr int PageWidthLimit = 544;
 constexpr int PageHeightLimit = 826;
 
+// The format of a depth of 1, 4, 8 or 24 bits; false for any other.
+bool PixelFormatOfDepth(int depth, TPixelFormat& format);
+
 // Loads a picture by its extension, compared without case: ".bmp" with the BMP
 // reader, ".jpg" and ".jpeg" with the JPEG decoder at full size. False for any
 // other extension and for a file that cannot be read or decoded; the bitmap is

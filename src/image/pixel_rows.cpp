@@ -1,6 +1,7 @@
 #include "image/pixel_rows.h"
 
 #include <cstring>
+#include <utility>
 
 void ReadRowBgr(const TBitmap& bitmap, int y, int x, int count, std::uint8_t* bgr)
 {
@@ -48,9 +49,28 @@ void WriteRowBgr(TBitmap& bitmap, int y, int x, int count, const std::uint8_t* b
         }
         return;
     }
-    default:
-        for (int i = 0; i < count; ++i, bgr += 3)
-            PutIndex(row, bitmap.PixelFormat(), x + i, matcher->Nearest(bgr[0], bgr[1], bgr[2]));
+    default: {
+        // Neighbouring pixels are often alike: the last two colours met are
+        // remembered with their matches, so that runs of one colour and
+        // pictures of two colours are matched once per change.
+        std::uint32_t keys[2] = {0xFFFFFFFF, 0xFFFFFFFF};
+        std::uint8_t indexes[2] = {0, 0};
+        for (int i = 0; i < count; ++i, bgr += 3) {
+            const std::uint32_t key = std::uint32_t(bgr[0]) << 16 | std::uint32_t(bgr[1]) << 8 | bgr[2];
+            if (key != keys[0]) {
+                if (key == keys[1]) {
+                    std::swap(keys[0], keys[1]);
+                    std::swap(indexes[0], indexes[1]);
+                } else {
+                    keys[1] = keys[0];
+                    indexes[1] = indexes[0];
+                    keys[0] = key;
+                    indexes[0] = matcher->Nearest(bgr[0], bgr[1], bgr[2]);
+                }
+            }
+            PutIndex(row, bitmap.PixelFormat(), x + i, indexes[0]);
+        }
         return;
+    }
     }
 }

@@ -11,3 +11,9 @@
 // colours. False, with the bitmap unchanged, when the working copy cannot be
 // made.
 bool ThresholdToTwoColors(TBitmap& bitmap, TColor first, TColor second, std::uint8_t threshold) noexcept;
+
+// The same, leaving source as it is and putting the two-colour picture into
+// result (which must be another bitmap). False, with result unchanged, when
+// it cannot be made.
+bool ThresholdToTwoColors(const TBitmap& source, TBitmap& result, TColor first, TColor second,
+                          std::uint8_t threshold) noexcept;

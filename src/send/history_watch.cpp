@@ -5,25 +5,32 @@
 #include "automation/automation_error.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "send/folder_picker.h"
+#include "send/history_folder.h"
 #include "send/history_windows.h"
 #include "send/newest_file.h"
 
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QLabel>
 #include <QUrl>
 
 #include <ctime>
 #include <filesystem>
-
-void CloseHistoryWindows() {}
+#include <stdexcept>
 
 void TForm1::Timer1Timer() {
     int64_t current = 0;
     try {
         current = HistoryFolderObject.Get("Size").AsInt64();
     } catch (const TAutomationError&) {
-        return;  // the folder is gone or unreadable for now; the watch stays
+        // The folder was removed or can no longer be read: this send cannot
+        // be filed. Say so once, and stop asking.
+        Timer1->stop();
+        HistoryFolderObject.Clear();
+        HistoryFso.Clear();
+        ShowMessage("MSFAX履歴保存場所が見えなくなった(消えたか、読めない)ので、今回の送信は履歴に残せない。",
+                    "悪いけど", mbOK);
+        return;
     }
     if (current > HistoryFolderSize) FinishSendTracking();
 }
@@ -32,7 +39,12 @@ void TForm1::FinishSendTracking() {
     Timer1->stop();
     std::string newest = FindNewestFile(Label0->text().toStdString(), true);
     if (!newest.empty()) {
-        std::string dir = AppDir + "/faxto" + DestName + DestNumber;
+        std::string dir = HistoryFolderPath(AppDir, DestName, DestNumber);
+        if (dir.empty()) {
+            HistoryFolderObject.Clear();
+            HistoryFso.Clear();
+            throw std::runtime_error(HistoryFolderNameError(DestName));
+        }
         if (!HistoryFso.Call("FolderExists", {dir}).AsBool()) HistoryFso.Call("CreateFolder", {dir});
         std::time_t now = std::chrono::system_clock::to_time_t(Now());
         std::tm local{};
@@ -76,19 +88,21 @@ void TForm1::OpenHistoryFolder(const std::string& name, const std::string& numbe
                     "悪いけど", mbOK);
         return;
     }
-    CloseHistoryWindows();
-    std::string path = AppDir + "/faxto" + name + number;
+    EnumWindows(CloseHistoryWindows);
+    std::string path = HistoryFolderPath(AppDir, name, number);
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    if (!path.empty() && std::filesystem::is_directory(path, ec))
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
     else
         ShowPlainMessage("NoData");
 }
 
 void TForm1::Btn4Click() {
-    QString start = Label0->text().isEmpty() ? QDir::homePath() : Label0->text();
-    QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("MSFAX履歴保存場所設定"), start);
-    if (chosen.isEmpty() || chosen == QStringLiteral("/") || chosen.toStdString() == AppDir) return;
-    Label0->setText(chosen);
-    SaveSettings();
+    // One picker at a time: a second click brings it to the front.
+    if (Form3) {
+        Form3->raise();
+        Form3->activateWindow();
+        return;
+    }
+    new TForm3(this);
 }

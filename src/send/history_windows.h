@@ -1,5 +1,8 @@
 #pragma once
 
-// Closes the desktop's open history-folder windows (visible, unowned
-// top-level windows whose title begins with "faxto").
-void CloseHistoryWindows();
+#include "platform/desktop_windows.h"
+
+// One step of the sweep over the desktop's top-level windows: closes the
+// window when it is a history folder's window (visible, unowned, its title
+// beginning with "faxto"). Always true, so that the sweep goes on.
+bool CloseHistoryWindows(const TDesktopWindow& window);

@@ -60,6 +60,7 @@ void TForm1::SelectDestination(const std::string& name, const std::string& numbe
 
     std::string memo = Memo1->toPlainText().toStdString();
     if (memo.empty()) {
+        if (SendWaitingDocument()) return;
         ShowMainControls(false);
         SetDropScreen(true);
         return;
@@ -132,6 +133,7 @@ void TForm1::DispatchSendFile() {
 }
 
 void TForm1::SubmitSendFile() {
+    LastSubmitOk = false;
     ClearImages();
     if (!IsRegularFile(SendFilePath)) return;
     bool ok = false;
@@ -161,5 +163,6 @@ void TForm1::SubmitSendFile() {
             }
         }
     }
+    LastSubmitOk = ok;
     if (!ok) ShowMessage("FAX起動失敗", "残念", mbOK);
 }

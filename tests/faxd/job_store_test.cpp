@@ -28,7 +28,7 @@ struct JobStore : testing::Test {
     {
         TUniqueFd fd(open(Dir.WriteFile("body.txt", bytes).c_str(), O_RDONLY | O_CLOEXEC));
         std::vector<std::string> ids;
-        store.Accept(fd.Get(), numbers, ids, Error);
+        store.Accept(fd.Get(), "body.txt", numbers, ids, Error);
         return ids;
     }
     void Open(TJobStore& store) { ASSERT_TRUE(store.Open(Error)) << Error; }

@@ -1,5 +1,6 @@
 #include "fax_test_pages.h"
 #include "fax_tiff.h"
+#include "office_test_files.h"
 #include "request_handler.h"
 #include "service_options.h"
 #include "faxproto/fax_socket.h"
@@ -196,6 +197,27 @@ TEST_F(ServiceTest, CorruptPictureFailsItsJobAndTheNextJobIsStillSent)
     EXPECT_TRUE(fs::exists(Dir / "data/Failed/1.bmp"));
     EXPECT_FALSE(fs::exists(Dir / "data/SentItems/1.tif"));
     EXPECT_TRUE(fs::exists(Dir / "data/SentItems/2.tif"));
+}
+
+TEST(ServiceWithoutOffice, OfficeDocumentIsRefusedAndShownFailedWhileCsvGoesAsText)
+{
+    TTempDir dir;
+    TServiceProcess service(dir / "data", dir / "run/socket");
+    ASSERT_TRUE(service.Start("", {"--office", dir / "no-such/soffice"}));
+    std::string docx = dir.WriteFile("見積書.docx", MakeZip({{"word/document.xml", "<w:document/>"}}));
+    EXPECT_EQ(ErrorOf(Submit(service, {"0311111111", "0322222222"}, docx)), "office documents need LibreOffice");
+    ASSERT_TRUE(Submit(service, {"0333333333"}, dir.WriteFile("一覧.csv", "品名,数量\nりんご,12\n"))["ok"].toBool());
+
+    std::vector<QJsonObject> jobs = service.WaitUntilSettled();
+    ASSERT_EQ(jobs.size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(jobs[i]["state"].toString(), "failed");
+        EXPECT_EQ(jobs[i]["error"].toString(), "office documents need LibreOffice");
+        // The document is kept, under its kind's name.
+        EXPECT_TRUE(fs::exists(dir / ("data/Failed/" + jobs[i]["id"].toString().toStdString() + ".docx")));
+    }
+    EXPECT_EQ(jobs[2]["state"].toString(), "done") << jobs[2]["error"].toString().toStdString();
+    EXPECT_EQ(jobs[2]["pages"].toInt(), 1);
 }
 
 TEST_F(ServiceTest, JobsCommandPrintsTheList)

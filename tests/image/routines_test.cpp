@@ -38,7 +38,11 @@ std::vector<TColor> Row(const TBitmap& b, int y = 0)
 
 TEST(ColorValues, LumaAndSplit)
 {
-    EXPECT_DOUBLE_EQ(ColorLuma(10, 20, 30), 0.114 * 10 + 0.587 * 20 + 0.299 * 30);
+    // Arguments blue, green, red: each primary at full strength, and white.
+    EXPECT_NEAR(ColorLuma(255, 0, 0), 29.07, 1e-9);
+    EXPECT_NEAR(ColorLuma(0, 255, 0), 149.685, 1e-9);
+    EXPECT_NEAR(ColorLuma(0, 0, 255), 76.245, 1e-9);
+    EXPECT_NEAR(ColorLuma(255, 255, 255), 255.0, 1e-9);
     const TColorBytes b = SplitColor(RGBColor(1, 2, 3));
     EXPECT_EQ(b.Red, 1);
     EXPECT_EQ(b.Green, 2);
@@ -194,6 +198,24 @@ TEST(Trim, FifteenToTenFromEitherSide)
     TBitmap negative(source);
     TrimBitmapEdge(negative, 0, 1, -5);
     EXPECT_EQ(negative.Width(), 15);
+}
+
+TEST(Trim, ColumnsOffTheLeftOfIndexedPicturesKeepEveryPixelAcrossByteBoundaries)
+{
+    for (TPixelFormat format : {pf1bit, pf4bit, pf8bit}) {
+        TBitmap source;
+        source.TryReset(23, 2, format);
+        const std::vector<TColor>& table = source.ColorTable();
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 23; ++x)
+                source.SetPixel(x, y, table[std::size_t(x * 5 + y) % table.size()]);
+        TBitmap trimmed(source);
+        TrimBitmapEdge(trimmed, 0, 1, 3);
+        ASSERT_EQ(trimmed.Width(), 20);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 20; ++x)
+                EXPECT_EQ(trimmed.Pixel(x, y), source.Pixel(x + 3, y)) << BitsPerPixel(format) << " bits, " << x;
+    }
 }
 
 TEST(Trim, RowsOffTopOrBottomKeepDepth)

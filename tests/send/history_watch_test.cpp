@@ -78,10 +78,34 @@ TEST_F(HistoryWatch, NoKeepsTheSnapshotAndYesAbandonsTheWatch) {
     EXPECT_TRUE(form.HistoryFolderObject.IsEmpty());
 }
 
-TEST_F(HistoryWatch, AFolderThatVanishesWhileWatchedRaisesNothing) {
+TEST_F(HistoryWatch, AFolderThatVanishesWhileWatchedStopsTheWatchAndSaysSoOnce) {
     TForm1& form = SendWithWatch();
     std::filesystem::remove_all(Sent);
     EXPECT_NO_THROW(form.Timer1Timer());
-    EXPECT_NO_THROW(form.Timer1Timer());
-    EXPECT_EQ(Boxes.Count(), 0u);
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(form.HistoryFolderObject.IsEmpty());
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_EQ(Boxes.Last().Caption, "悪いけど");
+}
+
+TEST_F(HistoryWatch, ANameThatCannotBeAFolderNameReachesTheErrorReportAndReleasesTheWatch) {
+    TForm1& form = SendWithWatch();
+    std::filesystem::create_directory(Dir / "faxto");
+    DestName = "/../../escaped";  // would file above the application's folder
+    Dir.WriteFile("sent/job-8.tif", "II*");
+    form.Timer1->start(0);  // through the event loop, as a real tick comes
+    QTest::qWait(50);
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(form.HistoryFso.IsEmpty());
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_NE(Boxes.Last().Text.find("/../../escaped"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(Dir.Path().parent_path() / "escaped0312345678"));
+}
+
+TEST_F(HistoryWatch, QuitClosesTheHistoryFolderWindowsOnly) {
+    DesktopWindows = {{11, 0, true, "faxto名無し0312345678"}, {12, 0, true, "Faxto名無し0312345678"},
+                      {13, 12, true, "faxto名無し0312345678"}, {14, 0, false, "faxto名無し0312345678"}};
+    TForm1& form = StartForm();
+    QTest::mouseClick(form.Btn0, Qt::LeftButton);
+    EXPECT_EQ(ClosedWindows, std::vector<uint32_t>{11});
 }

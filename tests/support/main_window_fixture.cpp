@@ -6,7 +6,17 @@
 TMainWindowTest::TMainWindowTest()
     : NoSleep(SleepSeam, [this](uint32_t ms) { Sleeps.push_back(ms); }),
       FixedWorkArea(WorkAreaSeam, [this] { return WorkArea; }),
-      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }) {
+      FixedComputerName(ComputerNameSeam, [] { return std::string("officepc"); }),
+      OwnDesktop(DesktopWindowsSeam, [this] { return DesktopWindows; }),
+      RecordedClose(CloseDesktopWindowSeam, [this](uint32_t handle) {
+          ClosedWindows.push_back(handle);
+          return true;
+      }),
+      NoScannerLibrary(LibraryCallsSeam, [] {
+          TLibraryCalls calls = SystemLibraryCalls();
+          calls.Find = [](const std::string&) { return std::string(); };
+          return calls;
+      }) {
     ResetAppState();
 }
 

@@ -3,7 +3,12 @@
 #include "app/controls.h"
 #include "app/main_window.h"
 #include "book/string_grid.h"
+#include "image/file_list_box.h"
+#include "image/image_control.h"
+#include "image/track_bar.h"
 #include "message_box_recorder.h"
+#include "platform/desktop_windows.h"
+#include "platform/library_loader.h"
 #include "platform/system_info.h"
 #include "recording_fax_service.h"
 #include "temp_dir.h"
@@ -39,10 +44,17 @@ protected:
     TRecordingFaxService Fax;
     std::vector<uint32_t> Sleeps;
     TWorkArea WorkArea{0, 0, 1280, 1024};
+    // The desktop's other windows, and those asked to close, in order.
+    std::vector<TDesktopWindow> DesktopWindows;
+    std::vector<uint32_t> ClosedWindows;
     std::unique_ptr<TForm1> Form;
 
 private:
     TScopedSeam<void(uint32_t)> NoSleep;
     TScopedSeam<TWorkArea()> FixedWorkArea;
     TScopedSeam<std::string()> FixedComputerName;
+    TScopedSeam<std::vector<TDesktopWindow>()> OwnDesktop;
+    TScopedSeam<bool(uint32_t)> RecordedClose;
+    // No scanner library is found unless a test brings one.
+    TScopedSeam<TLibraryCalls()> NoScannerLibrary;
 };

@@ -13,15 +13,9 @@
 # instance as soon as process PID is gone, so that a crashed test leaves
 # nothing running. stop is idempotent.
 set -uo pipefail
+source "$(dirname "$0")/../../support/process_alive.sh"
 
 log() { echo "private_hylafax: $*" >&2; }
-
-alive() {
-  # A zombie is as good as gone.
-  local state
-  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
-  [ -n "$state" ] && [ "$state" != Z ]
-}
 
 stop_instance() {
   local dir=$1 pid
