@@ -35,11 +35,21 @@ bool IsPrivateFolder(const std::string& dir) {
            (info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
+// A program folder of the system (where the package and `cmake --install`
+// put the programs) is never a place for a user's files, even for an
+// administrator who may write there.
+bool IsInstalledProgramFolder(const std::string& dir) {
+#ifdef PELMOR_INSTALL_BINDIR
+    if (dir == WithoutTrailingSlash(PELMOR_INSTALL_BINDIR)) return true;
+#endif
+    return dir == "/bin" || dir == "/sbin" || dir.starts_with("/usr/");
+}
+
 } // namespace
 
 std::string ResolveAppDir(const std::string& executableDir, const std::string& dataHome) {
     std::string dir = WithoutTrailingSlash(executableDir);
-    if (IsPrivateFolder(dir)) return dir;
+    if (IsPrivateFolder(dir) && !IsInstalledProgramFolder(dir)) return dir;
 
     std::string base = dataHome;
     if (base.empty()) {

@@ -37,6 +37,15 @@ TEST(AppDir, IsNeverAFolderOthersMayWriteTo) {
     }
 }
 
+TEST(AppDir, AnInstalledProgramFolderIsNeverUsedEvenWhenWritable) {
+    // Run as root (as in CI), /usr/bin is writable; the user's files still
+    // belong in the per-user data folder.
+    for (const char* folder : {"/usr/bin", "/usr/local/bin/", "/bin"}) {
+        TTempDir data;
+        EXPECT_EQ(ResolveAppDir(folder, data.Path().string()), data.Path().string() + "/pelmor") << folder;
+    }
+}
+
 TEST(AppDir, PathsAreJoinedBelowIt) {
     InitAppPaths("/opt/fax");
     EXPECT_EQ(TempImagePath, "/opt/fax/tmp0.bmp");
