@@ -97,7 +97,7 @@ TJobStore::~TJobStore()
 
 bool TJobStore::Open(std::string& error)
 {
-    for (const std::string& folder : {Root, SpoolDir(), SentItemsDir(), ReceivedDir(), FailedDir()})
+    for (const std::string& folder : {Root, SpoolDir(), SentItemsDir(), ReceivedDir(), FailedDir(), ReportsDir()})
         if (!MakeFolder(folder)) {
             error = "cannot create " + folder;
             return false;
@@ -178,7 +178,7 @@ bool TJobStore::LoadSpool()
                 unreadable.push_back(file.stem().string());
             continue;
         }
-        if (job.State == jsDone || job.State == jsFailed)
+        if (IsFinalState(job.State))
             continue;
         Active[IdNumber(job.Id)] = std::move(job);
     }
@@ -204,7 +204,7 @@ bool TJobStore::LoadSpool()
 }
 
 bool TJobStore::Accept(int bodyFd, const std::string& nameHint, const std::vector<std::string>& numbers,
-                       std::vector<std::string>& ids, std::string& error)
+                       std::vector<std::string>& ids, std::string& error, const TJobOrigin& origin)
 {
     ids.clear();
     if (!HasRoomFor(bodyFd, numbers.size(), error))
@@ -230,6 +230,8 @@ bool TJobStore::Accept(int bodyFd, const std::string& nameHint, const std::vecto
     for (const std::string& number : numbers) {
         TFaxJob job;
         job.Number = number;
+        job.Name = origin.Name;
+        job.ResendOf = origin.ResendOf;
         job.BodyType = type;
         job.Submitted = LocalTimeNow();
         if (officeMissing) {
@@ -265,11 +267,15 @@ bool TJobStore::Accept(int bodyFd, const std::string& nameHint, const std::vecto
         error = NoOfficeError;
         return false;
     }
-    std::lock_guard lock(Guard);
-    for (TFaxJob& job : jobs) {
-        ids.push_back(job.Id);
-        Active[IdNumber(job.Id)] = std::move(job);
+    {
+        std::lock_guard lock(Guard);
+        for (const TFaxJob& job : jobs) {
+            ids.push_back(job.Id);
+            Active[IdNumber(job.Id)] = job;
+        }
     }
+    for (const TFaxJob& job : jobs)
+        Changed(job);
     return true;
 }
 
@@ -371,6 +377,57 @@ void TJobStore::Refuse(std::vector<TFaxJob>& jobs)
     }
 }
 
+std::string TJobStore::FailedBodyPath(const TFaxJob& job) const
+{
+    return FailedDir() + "/" + job.Id + "." + BodyExtension(job.BodyType);
+}
+
+bool TJobStore::FindJob(const std::string& id, TFaxJob& job) const
+{
+    std::lock_guard lock(Guard);
+    auto active = Active.find(IdNumber(id));
+    if (active != Active.end()) {
+        job = active->second;
+        return true;
+    }
+    for (auto shown = Finished.rbegin(); shown != Finished.rend(); ++shown)
+        if (shown->Id == id) {
+            job = *shown;
+            return true;
+        }
+    return false;
+}
+
+bool TJobStore::Resend(const std::string& id, std::string& newId, std::string& error)
+{
+    TFaxJob old;
+    if (!FindJob(id, old)) {
+        error = "no such job";
+        return false;
+    }
+    if (old.State != jsFailed && old.State != jsCancelled) {
+        error = old.State == jsDone ? "the job was sent" : "the job has not ended";
+        return false;
+    }
+    int fd = open(FailedBodyPath(old).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "the file of the job is gone";
+        return false;
+    }
+    std::vector<std::string> ids;
+    bool ok = Accept(fd, FailedBodyPath(old), {old.Number}, ids, error, {old.Name, old.Id});
+    close(fd);
+    if (ok)
+        newId = ids.front();
+    return ok;
+}
+
+void TJobStore::Changed(const TFaxJob& job) const
+{
+    if (OnChange)
+        OnChange(job);
+}
+
 bool TJobStore::Save(const TFaxJob& job)
 {
     if (!WriteFileDurably(RecordPath(job.Id), EncodeJob(job)))
@@ -381,10 +438,14 @@ bool TJobStore::Save(const TFaxJob& job)
 
 void TJobStore::Show(const TFaxJob& job)
 {
-    std::lock_guard lock(Guard);
-    auto found = Active.find(IdNumber(job.Id));
-    if (found != Active.end())
+    {
+        std::lock_guard lock(Guard);
+        auto found = Active.find(IdNumber(job.Id));
+        if (found == Active.end())
+            return;
         found->second = job;
+    }
+    Changed(job);
 }
 
 bool TJobStore::Log(TFaxJob& job, std::string& error)
@@ -410,13 +471,16 @@ void TJobStore::Finish(const TFaxJob& job)
     RemoveDurably(BodyPath(job.Id));
     RemoveDurably(FaxPath(job.Id));
     RemoveDurably(RecordPath(job.Id));
-    std::lock_guard lock(Guard);
-    Active.erase(IdNumber(job.Id));
-    // Logged before a crash: the log's entry is already in the list.
-    std::erase_if(Finished, [&](const TFaxJob& shown) { return shown.Id == job.Id; });
-    Finished.push_back(job);
-    if (Finished.size() > ShownFinished)
-        Finished.pop_front();
+    {
+        std::lock_guard lock(Guard);
+        Active.erase(IdNumber(job.Id));
+        // Logged before a crash: the log's entry is already in the list.
+        std::erase_if(Finished, [&](const TFaxJob& shown) { return shown.Id == job.Id; });
+        Finished.push_back(job);
+        if (Finished.size() > ShownFinished)
+            Finished.pop_front();
+    }
+    Changed(job);
 }
 
 bool TJobStore::FileSent(TFaxJob& job, std::string& error)
@@ -447,6 +511,16 @@ bool TJobStore::FileSent(TFaxJob& job, std::string& error)
 
 bool TJobStore::FileFailed(TFaxJob& job, std::string& error)
 {
+    return FileUnsent(job, jsFailed, error);
+}
+
+bool TJobStore::FileCancelled(TFaxJob& job, std::string& error)
+{
+    return FileUnsent(job, jsCancelled, error);
+}
+
+bool TJobStore::FileUnsent(TFaxJob& job, TJobState finalState, std::string& error)
+{
     std::error_code ec;
     if (fs::exists(BodyPath(job.Id), ec)) {
         if (!FileAway(BodyPath(job.Id), FailedDir(), job.Id, BodyExtension(job.BodyType))) {
@@ -454,7 +528,7 @@ bool TJobStore::FileFailed(TFaxJob& job, std::string& error)
             return false;
         }
     }
-    job.State = jsFailed;
+    job.State = finalState;
     if (!Log(job, error))
         return false;
     Finish(job);

@@ -2,6 +2,7 @@
 
 #include "daemon_start.h"
 #include "faxproto/fax_messages.h"
+#include "job_endings.h"
 #include "job_runner.h"
 #include "job_store.h"
 #include "jobs_command.h"
@@ -107,6 +108,14 @@ int Serve(const TServiceOptions& options, const char* argv0)
     if (!store.Open(error))
         return fail(error);
 
+    // Reports are drawn with Qt's fonts and notifications go through QtDBus:
+    // both need an application object, which needs no display.
+    const QByteArray desktopPlatform = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char* qtArgv[] = {const_cast<char*>(argv0), nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+
     if (pipe2(StopPipe, O_CLOEXEC) != 0)
         return fail("cannot create a pipe");
     struct sigaction stop{};
@@ -117,10 +126,32 @@ int Serve(const TServiceOptions& options, const char* argv0)
     sigaction(SIGHUP, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
+    // A watcher waits for events however long the jobs stay quiet.
+    TJobWatch watch([&server](TConnectionId to, const std::string& event) {
+        server.KeepOpen(to);
+        return server.Push(to, event);
+    });
+    store.SetChangeListener([&watch](const TFaxJob& job) { watch.Changed(job); });
     TJobRunner runner(store, *line, program,
                       {program, options.OfficeProgram, options.DataDir + "/office", options.OfficeIdleSeconds});
     store.SetOfficeCheck([office = options.OfficeProgram] { return !FindOfficeProgram(office).empty(); });
-    TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
+    auto resend = [&store, &runner](const std::string& id, std::string& newId, std::string& resendError) {
+        if (!store.Resend(id, newId, resendError))
+            return false;
+        runner.Wake();
+        return true;
+    };
+    TJobEndings endings(store, options.Notify, resend, [&] {
+        StartJobWindow(program, {QStringLiteral("--socket"), QString::fromStdString(options.SocketPath)},
+                       desktopPlatform);
+    });
+    runner.SetEndingHandler([&endings](const TFaxJob& job) { endings.Ending(job); });
+    runner.SetEndedHandler([&endings](const TFaxJob& job) { endings.Ended(job); });
+    TRequestHandler::TJobControl control{[&runner] { runner.Wake(); },
+                                         [&runner](const std::string& id, std::string& cancelError) {
+                                             return runner.Cancel(id, cancelError);
+                                         }};
+    TRequestHandler handler(store, *line, LocalHostName(), control, watch,
                             [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
     runner.Start();
     if (options.Foreground)
@@ -133,7 +164,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
             if (!requests.Add(from, request))
                 server.Push(from, EncodeRefusal("the service is busy"));
         },
-        StopPipe[0]);
+        StopPipe[0], [&watch](TConnectionId gone) { watch.Remove(gone); });
     runner.Stop();
     return 0;
 }

@@ -31,9 +31,10 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
+// The service's own settings (the others belong to a line).
 bool IsServiceSetting(const std::string& name)
 {
-    for (const char* known : {"data-dir", "socket", "line", "config", "office", "office-idle"})
+    for (const char* known : {"data-dir", "socket", "line", "config", "office", "office-idle", "notify"})
         if (name == known)
             return true;
     return false;
@@ -168,6 +169,14 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
         }
         options.OfficeIdleSeconds = static_cast<int>(seconds);
     }
+    if (given.count("notify")) {
+        const std::string& notify = given["notify"];
+        if (notify != "on" && notify != "off") {
+            error = "notify must be on or off, not " + notify;
+            return false;
+        }
+        options.Notify = notify == "on";
+    }
     if (options.DataDir.empty() || options.SocketPath.empty()) {
         error = "empty path";
         return false;
@@ -189,7 +198,9 @@ std::string ServiceUsage()
            "  --socket PATH    the service's socket (default $XDG_RUNTIME_DIR/pelmor-faxd/socket)\n"
            "  --line NAME      the fax line: " + FaxLineNames() + " (default simulated: nothing\n"
            "                   leaves the machine)\n"
-           "  --LINE-KEY VALUE an option of that line, e.g. --hylafax-host HOST\n"
+           "  --LINE-KEY VALUE an option of that line, e.g. --hylafax-host HOST or\n"
+           "                   --simulated-pace real, --simulated-busy NUMBER,...\n"
+           "  --notify on|off  desktop notifications when a job ends (default on)\n"
            "  --office PROGRAM LibreOffice, which prints office documents (default soffice)\n"
            "  --office-idle S  LibreOffice ends after S seconds without a document (default 600)\n"
            "  --config FILE    settings as KEY = VALUE lines (default\n"

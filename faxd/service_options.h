@@ -15,6 +15,7 @@ struct TServiceOptions {
     TLineOptions LineOptions; // the selected line's own options
     std::string OfficeProgram = "soffice"; // LibreOffice: a name on PATH, or a path
     int OfficeIdleSeconds = 600;            // LibreOffice ends after this long unused
+    bool Notify = true;     // desktop notifications when a job ends ("notify = off" switches them off)
     bool Foreground = false;
     bool Help = false;
 };

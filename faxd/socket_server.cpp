@@ -124,6 +124,14 @@ bool TSocketServer::Push(TConnectionId connection, const std::string& line)
     return queued;
 }
 
+void TSocketServer::KeepOpen(TConnectionId connection)
+{
+    std::lock_guard lock(Guard);
+    auto found = Connections.find(connection);
+    if (found != Connections.end())
+        found->second.KeptOpen = true;
+}
+
 bool TSocketServer::Flush(TConnection& client)
 {
     while (!client.Output.empty()) {
@@ -210,12 +218,13 @@ void TSocketServer::Run(const TLineHandler& onLine, int stopFd, const TClosedHan
         {
             std::lock_guard lock(Guard);
             for (auto& [id, connection] : Connections) {
-                bool idle = now - connection.LastActive >= idleTimeout;
+                bool idle = !connection.KeptOpen && now - connection.LastActive >= idleTimeout;
                 if (connection.Broken || idle || (connection.Closing && connection.Output.empty())) {
                     gone.push_back(id);
                     continue;
                 }
-                wakeAt = std::min(wakeAt, connection.LastActive + idleTimeout);
+                if (!connection.KeptOpen)
+                    wakeAt = std::min(wakeAt, connection.LastActive + idleTimeout);
                 short events = connection.Output.empty() ? POLLIN : POLLIN | POLLOUT;
                 watched.push_back({connection.Fd, events, 0});
                 ids.push_back(id);

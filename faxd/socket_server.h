@@ -41,8 +41,10 @@ public:
     // too much waiting. May be called from any thread.
     bool Push(TConnectionId connection, const std::string& line);
 
-    // A connection that neither sends nor takes anything this long is closed.
+    // A connection that neither sends nor takes anything this long is closed,
+    // unless it was kept open (one that waits for lines of the service's own).
     void SetIdleTimeout(std::chrono::milliseconds timeout) { IdleTimeout = timeout; }
+    void KeepOpen(TConnectionId connection);
 
     // The longest request line accepted.
     static constexpr size_t MaxRequestBytes = 64 * 1024;
@@ -57,6 +59,7 @@ private:
         std::string Output; // what the client has yet to take
         bool Broken = false; // to be closed: a failed send or too much output
         bool Closing = false; // to be closed once the output is sent
+        bool KeptOpen = false; // never closed for being idle
         std::chrono::steady_clock::time_point LastActive;
     };
     bool Flush(TConnection& connection); // with Guard held

@@ -147,13 +147,13 @@ void TForm1::SubmitSendFile() {
         }
         Sleep(PauseBeforeSubmitMs);
         if (folder.empty()) {
-            ok = SubmitFax(DestNumber, SendFilePath);
+            ok = SubmitFax(DestNumber, SendFilePath, DestName);
         } else {
             HistoryFso = CreateObject("Scripting.FileSystemObject");
             HistoryFolderObject = HistoryFso.Call("GetFolder", {folder});
             // Held as 64 bits: a sent-items folder of several gigabytes is normal.
             HistoryFolderSize = HistoryFolderObject.Get("Size").AsInt64();
-            ok = SubmitFax(DestNumber, SendFilePath);
+            ok = SubmitFax(DestNumber, SendFilePath, DestName);
             if (ok) {
                 Timer1->setInterval(WatchIntervalMs);
                 Timer1->start();

@@ -81,6 +81,28 @@ TEST_F(FaxClient, ExtendedObjectsConnectSubmitAndDisconnect) {
     EXPECT_EQ(submit.Find("body")->AsString(), body);
 }
 
+TEST_F(FaxClient, RecipientNamesGoWithTheirNumbersOneSubmissionPerName) {
+    TFakeFaxService service(SocketPath());
+    TVariant server = CreateObject("FAXCOMEX.FaxServer");
+    server.Call("Connect", {"myhost"});
+    TVariant doc = CreateObject("FAXCOMEX.FaxDocument");
+    TVariant recipients = doc.Get("Recipients");
+    recipients.Call("Add", {"0001112222", "山田商事"});
+    recipients.Call("Add", {"0001113333", "山田商事"});
+    recipients.Call("Add", {"0998887777"});
+    doc.Put("Body", Temp.WriteFile("memo.txt", "hello"));
+    EXPECT_EQ(doc.Call("ConnectedSubmit", {server}).Get("Count").AsInt32(), 3);
+
+    std::vector<std::string> lines = service.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    TJsonValue named = Decoded(lines[1]);
+    EXPECT_EQ(named.Find("name")->AsString(), "山田商事");
+    EXPECT_EQ(named.Find("recipients")->AsArray().size(), 2u);
+    TJsonValue unnamed = Decoded(lines[2]);
+    EXPECT_EQ(unnamed.Find("name"), nullptr);
+    EXPECT_EQ(unnamed.Find("recipients")->AsArray().at(0).AsString(), "0998887777");
+}
+
 TEST_F(FaxClient, SeveralRecipientsAndARelativeBodyMadeAbsolute) {
     TFakeFaxService service(SocketPath());
     TVariant server = CreateObject("FAXCOMEX.FaxServer");

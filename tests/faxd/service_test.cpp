@@ -281,11 +281,12 @@ TEST(ServiceOptions, LineOptionsConfigFileAndDefaults)
 {
     TTempDir dir;
     std::string config = dir.WriteFile("config", "# settings\nline = simulated\ndata-dir = /from/file\n"
-                                                 "socket = /from/file/socket\n");
+                                                 "socket = /from/file/socket\nnotify = off\n");
     TServiceOptions options;
     std::string error;
     ASSERT_TRUE(ParseServiceOptions({"--config", config, "--data-dir", "/from/args"}, options, error)) << error;
     EXPECT_EQ(options.DataDir, "/from/args");
+    EXPECT_FALSE(options.Notify);
     EXPECT_EQ(options.SocketPath, "/from/file/socket");
     EXPECT_EQ(options.LineName, "simulated");
     EXPECT_FALSE(options.Foreground);
@@ -299,6 +300,7 @@ TEST(ServiceOptions, LineOptionsConfigFileAndDefaults)
     EXPECT_FALSE(ParseServiceOptions({"--config", "/dev/null", "--colour", "red"}, options = {}, error));
     EXPECT_NE(error.find("--colour"), std::string::npos);
     EXPECT_FALSE(ParseServiceOptions({"--config", "/dev/null", "--line", "telegraph"}, options = {}, error));
+    EXPECT_FALSE(ParseServiceOptions({"--config", "/dev/null", "--notify", "maybe"}, options = {}, error));
     EXPECT_FALSE(ParseServiceOptions({"--config", dir / "missing"}, options = {}, error));
     EXPECT_FALSE(ParseServiceOptions({"--config", dir.WriteFile("bad", "no equals sign\n")}, options = {}, error));
 

@@ -150,15 +150,24 @@ TEST(SocketServer, ClosesIdleClientsAndRefusesOneUserTooMany)
 {
     TServing serving;
     serving.Server.SetIdleTimeout(std::chrono::milliseconds(300));
-    serving.Start([&](TConnectionId from, const std::string&) { serving.Server.Push(from, "pong"); });
+    serving.Start([&](TConnectionId from, const std::string& line) {
+        if (line == "watch")
+            serving.Server.KeepOpen(from);
+        serving.Server.Push(from, "pong");
+    });
+    TUniqueFd watcher = ConnectTo(serving.Path);
+    SendLine(watcher.Get(), "watch");
+    EXPECT_EQ(ReadLine(watcher.Get()), "pong");
     {
         TUniqueFd idle = ConnectTo(serving.Path);
         char byte;
         EXPECT_EQ(recv(idle.Get(), &byte, 1, 0), 0) << "closed without a word";
     }
+    SendLine(watcher.Get(), "ping");
+    EXPECT_EQ(ReadLine(watcher.Get()), "pong") << "a watcher waits as long as it likes";
     serving.Server.SetIdleTimeout(std::chrono::minutes(1));
     std::vector<TUniqueFd> clients;
-    for (size_t i = 0; i < TSocketServer::MaxClientsPerUser; ++i) {
+    for (size_t i = 1; i < TSocketServer::MaxClientsPerUser; ++i) {
         clients.push_back(ConnectTo(serving.Path));
         SendLine(clients.back().Get(), "ping");
         ASSERT_EQ(ReadLine(clients.back().Get()), "pong");
