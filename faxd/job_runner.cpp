@@ -4,6 +4,7 @@
 #include "kill_point.h"
 #include "render_process.h"
 
+#include <cerrno>
 #include <filesystem>
 
 using TClock = std::chrono::steady_clock;
@@ -215,7 +216,8 @@ void TJobRunner::Render(TFaxJob& job)
     auto started = TClock::now();
     int pages = 0;
     std::string error;
-    bool ok = RenderBodyOf(job, pages, error);
+    bool temporary = false;
+    bool ok = RenderBodyOf(job, pages, error, temporary);
     job.Rendering = false;
     if (Stopping) {
         Store.Show(job);
@@ -228,7 +230,15 @@ void TJobRunner::Render(TFaxJob& job)
     job.RenderSeconds = std::chrono::duration<double>(TClock::now() - started).count();
     if (ok && !RenameDurably(Store.PartPath(job.Id), Store.FaxPath(job.Id))) {
         ok = false;
+        temporary = IsDiskTrouble(errno);
         error = "cannot keep the rendered fax";
+    }
+    if (!ok && temporary) {
+        // A full or failing disk is no fault of the fax: render it again later.
+        job.Status = "waiting for disk space: " + error;
+        Store.Show(job);
+        Later(job);
+        return;
     }
     KillPoint("rendered");
     if (ok) {
@@ -242,15 +252,15 @@ void TJobRunner::Render(TFaxJob& job)
         Later(job);
 }
 
-bool TJobRunner::RenderBodyOf(const TFaxJob& job, int& pages, std::string& error)
+bool TJobRunner::RenderBodyOf(const TFaxJob& job, int& pages, std::string& error, bool& temporary)
 {
     if (!IsOfficeBody(job.BodyType))
         return RenderInChildProcess(Program, job.BodyType, Store.BodyPath(job.Id), Store.PartPath(job.Id), pages,
-                                    error, &AbortCurrent);
+                                    error, &AbortCurrent, &temporary);
     // Printed by LibreOffice first, then rendered like any PDF.
     std::string pdf = Store.SpoolDir() + "/" + job.Id + ".pdf.tmp";
     bool ok = Office.Print(job.BodyType, Store.BodyPath(job.Id), pdf, error, &AbortCurrent)
-        && RenderInChildProcess(Program, btPdf, pdf, Store.PartPath(job.Id), pages, error, &AbortCurrent);
+        && RenderInChildProcess(Program, btPdf, pdf, Store.PartPath(job.Id), pages, error, &AbortCurrent, &temporary);
     std::remove(pdf.c_str());
     return ok;
 }

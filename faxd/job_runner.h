@@ -51,7 +51,7 @@ private:
     // One step of a job.
     void Step(TFaxJob& job);
     void Render(TFaxJob& job);
-    bool RenderBodyOf(const TFaxJob& job, int& pages, std::string& error);
+    bool RenderBodyOf(const TFaxJob& job, int& pages, std::string& error, bool& temporary);
     void Transmit(TFaxJob& job);
     void Poll(TFaxJob& job);
     void Apply(TFaxJob& job, const TLineStatus& status);

@@ -58,6 +58,14 @@ public:
     // before jobs move.
     void SetChangeListener(std::function<void(const TFaxJob&)> listener) { OnChange = std::move(listener); }
 
+    // Limits on what waits in the spool: a submission that would pass either
+    // is refused with a clear error.
+    void SetLimits(size_t maxActiveJobs, long long maxSpoolBytes)
+    {
+        MaxActiveJobs = maxActiveJobs;
+        MaxSpoolBytes = maxSpoolBytes;
+    }
+
     // Stores an in-progress job's record durably and in the table.
     bool Save(const TFaxJob& job);
     // Changes only the table (what the job list shows).
@@ -92,7 +100,11 @@ public:
     std::string BodyPath(const std::string& id) const { return SpoolDir() + "/" + id + ".body"; }
     std::string FaxPath(const std::string& id) const { return SpoolDir() + "/" + id + ".tif"; }
     std::string PartPath(const std::string& id) const { return SpoolDir() + "/" + id + ".part"; }
+    // The last job id given out, kept so that no id is ever given twice.
+    std::string CounterPath() const { return Root + "/last-id"; }
 
+    // Bodies larger than this are refused at submission.
+    static constexpr long long MaxBodyBytes = 512LL << 20;
     // How many finished jobs the list keeps.
     static constexpr size_t ShownFinished = 200;
 
@@ -105,6 +117,12 @@ private:
     bool FileUnsent(TFaxJob& job, TJobState finalState, std::string& error);
     void Changed(const TFaxJob& job) const;
     void NoteId(const std::string& name);
+    bool ClaimId(const std::string& incoming, std::string& id);
+    bool HasRoomFor(int bodyFd, size_t jobs, std::string& error) const;
+    long long LastIdIssued() const;
+    bool SetAsideUnreadable(const std::string& id);
+    bool FileAway(const std::string& from, const std::string& folder, const std::string& id,
+                  const std::string& extension);
 
     std::string Root;
     int LockFd = -1;
@@ -115,6 +133,8 @@ private:
     long long LastId = 0;
     std::function<bool()> OfficeCheck;
     std::function<void(const TFaxJob&)> OnChange;
+    size_t MaxActiveJobs = 1000;
+    long long MaxSpoolBytes = 4LL << 30;
 };
 
 // The reason an office document is refused without LibreOffice.

@@ -80,14 +80,21 @@ std::string TRequestHandler::Submit(const TSubmitRequest& request)
         return EncodeRefusal("body must be an absolute path");
     if (body.find('\0') != std::string::npos)
         return EncodeRefusal("cannot read the file");
-    // Non-blocking so that a FIFO cannot hold the service; checked as opened
-    // so that the file cannot be swapped between the check and the copy.
-    TUniqueFd fd(open(body.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd)
+    // Looked at through a handle that opens nothing (a device or a FIFO is
+    // never opened for reading), then that very file is opened: it cannot be
+    // swapped between the check and the copy. Non-blocking all the same.
+    TUniqueFd handle(open(body.c_str(), O_PATH | O_CLOEXEC));
+    if (!handle)
         return EncodeRefusal("cannot read the file");
     struct stat info{};
-    if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (fstat(handle.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return EncodeRefusal("not a regular file");
+    std::string opened = "/proc/self/fd/" + std::to_string(handle.Get());
+    TUniqueFd fd(open(opened.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd)
+        return EncodeRefusal("cannot read the file");
+    if (info.st_size > TJobStore::MaxBodyBytes)
+        return EncodeRefusal("file too large");
     fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
     TSubmitAnswer answer;
     std::string error;

@@ -1,6 +1,7 @@
 #include "service_main.h"
 
 #include "daemon_start.h"
+#include "faxproto/fax_messages.h"
 #include "job_endings.h"
 #include "inbox.h"
 #include "inbox_requests.h"
@@ -12,6 +13,7 @@
 #include "receive_command.h"
 #include "render_process.h"
 #include "request_handler.h"
+#include "request_queue.h"
 #include "service_options.h"
 #include "socket_server.h"
 
@@ -23,8 +25,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -38,43 +38,39 @@ void OnStopSignal(int)
     (void)written;
 }
 
-// The limits of every renderer, the office renderer included, and so of the
-// LibreOffice it starts (whatever is added here applies to LibreOffice too):
-// it dies with the service that started it, and a file that makes a decoder
-// run away costs bounded time and memory.
-void ApplyRenderLimits()
-{
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    rlimit cpu{RenderTimeLimitSeconds, RenderTimeLimitSeconds + 5};
-    setrlimit(RLIMIT_CPU, &cpu);
-#ifndef __SANITIZE_ADDRESS__
-    rlimit memory{4UL << 30, 4UL << 30};
-    setrlimit(RLIMIT_AS, &memory);
-#endif
-}
-
 int RenderMain(int argc, char** argv)
 {
-    ApplyRenderLimits();
+    // The confinement of every renderer, the office renderer included, and so
+    // of the LibreOffice it starts (whatever is added there applies to
+    // LibreOffice too): a file that makes a decoder run away costs bounded
+    // time and memory, and nothing it makes the renderer do reaches the network.
+    std::string error;
+    if (!ConfineRenderChild(error)) {
+        std::printf("error %s\n", error.c_str());
+        return 2;
+    }
     if (std::string(argv[1]) == "--render-office") {
         if (argc != 5)
             return 2;
         return RunOfficeRenderer(argv[2], argv[3], std::atoi(argv[4]));
     }
-    if (argc != 5) {
+    if (argc != 3) {
         std::printf("error bad render arguments\n");
         return 2;
     }
     std::string type = argv[2];
+    // The body and the fax are the descriptors the service opened for us.
+    const std::string body = "/proc/self/fd/" + std::to_string(RenderBodyFd);
+    const std::string out = "/proc/self/fd/" + std::to_string(RenderOutFd);
     if (type == "text") {
         // Text is painted with Qt's fonts, which need a (window-less) application.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         int qtArgc = 1;
         char* qtArgv[] = {argv[0], nullptr};
         QGuiApplication application(qtArgc, qtArgv);
-        return RunRenderChild(type, argv[3], argv[4]);
+        return RunRenderChild(type, body, out);
     }
-    return RunRenderChild(type, argv[3], argv[4]);
+    return RunRenderChild(type, body, out);
 }
 
 std::string SelfProgram(const char* argv0)
@@ -137,7 +133,11 @@ int Serve(const TServiceOptions& options, const char* argv0)
     sigaction(SIGHUP, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    TJobWatch watch([&server](TConnectionId to, const std::string& event) { return server.Push(to, event); });
+    // A watcher waits for events however long the jobs stay quiet.
+    TJobWatch watch([&server](TConnectionId to, const std::string& event) {
+        server.KeepOpen(to);
+        return server.Push(to, event);
+    });
     store.SetChangeListener([&watch](const TFaxJob& job) { watch.Changed(job); });
     TJobRunner runner(store, *line, program,
                       {program, options.OfficeProgram, options.DataDir + "/office", options.OfficeIdleSeconds});
@@ -179,10 +179,14 @@ int Serve(const TServiceOptions& options, const char* argv0)
         std::fprintf(stderr, "pelmor-faxd: serving %s on the %s line, data in %s\n", options.SocketPath.c_str(),
                      line->Name().c_str(), options.DataDir.c_str());
     ReportReady();
+    TRequestQueue requests([&handler, &inboxRequests](TConnectionId from, const std::string& request) {
+        if (!inboxRequests.Handle(from, request))
+            handler.Handle(from, request);
+    });
     server.Run(
-        [&handler, &inboxRequests](TConnectionId from, const std::string& request) {
-            if (!inboxRequests.Handle(from, request))
-                handler.Handle(from, request);
+        [&](TConnectionId from, const std::string& request) {
+            if (!requests.Add(from, request))
+                server.Push(from, EncodeRefusal("the service is busy"));
         },
         StopPipe[0], [&watch](TConnectionId gone) { watch.Remove(gone); });
     fetcher.Stop();

@@ -1,5 +1,6 @@
 #include "automation/automation_error.h"
 #include "faxproto/fax_json.h"
+#include "automation/fax/fax_service_launch.h"
 #include "automation/fax/fax_service_settings.h"
 #include "automation/fax/register_fax_servers.h"
 #include "automation/server_registry.h"
@@ -292,4 +293,18 @@ TEST_F(FaxClient, StartsTheServiceDetachedWhenNoneAnswers) {
     // The fake ends once its client has gone; make sure of it all the same.
     for (int i = 0; i < 100 && kill(pid, 0) == 0; ++i) usleep(20000);
     kill(pid, SIGTERM);
+}
+
+// An empty entry in PATH is not the working folder: a program planted there
+// is never started.
+TEST_F(FaxClient, AnEmptyPathEntryIsNotTheWorkingFolder) {
+    std::filesystem::copy_file(PELMOR_FAKE_FAXD, Temp.Path() / "planted-faxd");
+    std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    std::filesystem::path savedFolder = std::filesystem::current_path();
+    std::filesystem::current_path(Temp.Path());
+    setenv("PATH", ":/nonexistent", 1);
+    bool started = StartFaxService("planted-faxd", SocketPath());
+    setenv("PATH", savedPath.c_str(), 1);
+    std::filesystem::current_path(savedFolder);
+    EXPECT_FALSE(started);
 }

@@ -13,12 +13,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -91,7 +95,19 @@ TEST_F(ServiceTest, SubmitRefusesBadNumbersAndBodiesBeforeMakingAJob)
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir / "missing.txt")), "cannot read the file");
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir.Path().string())), "not a regular file");
     ASSERT_EQ(mkfifo((Dir / "fifo").c_str(), 0600), 0);
+    // A writer waits until someone opens the FIFO for reading: the service never does.
+    std::atomic<bool> writerIn{false};
+    std::thread writer([&] {
+        int fd = open((Dir / "fifo").c_str(), O_WRONLY | O_CLOEXEC);
+        writerIn = true;
+        close(fd);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir / "fifo")), "not a regular file");
+    EXPECT_FALSE(writerIn) << "the service opened the FIFO";
+    int reader = open((Dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    writer.join();
+    close(reader);
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir.WriteFile("empty.txt", ""))), "empty file");
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir.WriteFile("a.zip", std::string("PK\3\4\0\0\0\0", 8)))),
               "unsupported file type");

@@ -7,6 +7,7 @@
 #include "automation/office/office_program.h"
 #include "automation/office/printer_text.h"
 #include "automation/office/resident_office.h"
+#include "durable/durable_file.h"
 
 #include <cctype>
 #include <filesystem>
@@ -73,14 +74,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+// Through a fresh file that takes path's place: a symbolic link planted at
+// path is replaced, never written through.
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && out.flush()) return;
-    }
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    throw TAutomationError("cannot write " + path);
+    if (!ReplaceFileDurably(path, bytes, 0600)) throw TAutomationError("cannot write " + path);
 }
 
 std::string WithoutByteOrderMark(std::string text) {

@@ -1,5 +1,7 @@
 #include "automation/office/office_profile.h"
 
+#include "durable/durable_file.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -18,7 +20,21 @@ constexpr const char* SecureItems =
     "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"MacroSecurityLevel\" "
     "oor:op=\"fuse\"><value>3</value></prop></item>\n"
     "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop "
-    "oor:name=\"BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true</value></prop></item>\n";
+    "oor:name=\"BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true</value></prop></item>\n"
+    // Links to other files are never updated: Writer counts 0 never, 1 on
+    // request, 2 always; Calc 0 always, 1 never, 2 on request.
+    "<item oor:path=\"/org.openoffice.Office.Writer/Content/Update\"><prop oor:name=\"Link\" "
+    "oor:op=\"fuse\"><value>0</value></prop></item>\n"
+    "<item oor:path=\"/org.openoffice.Office.Calc/Content/Update\"><prop oor:name=\"Link\" "
+    "oor:op=\"fuse\"><value>1</value></prop></item>\n";
+
+// Whether every one of SecureItems is in text as it is.
+bool HasSecureItems(const std::string& text) {
+    std::istringstream items(SecureItems);
+    for (std::string item; std::getline(items, item);)
+        if (text.find(item) == std::string::npos) return false;
+    return true;
+}
 
 } // namespace
 
@@ -78,9 +94,7 @@ bool SecureOfficeProfile(const std::string& profile) {
         read << in.rdbuf();
         text = read.str();
     }
-    if (text.find("DisableMacrosExecution\" oor:op=\"fuse\"><value>true") != std::string::npos &&
-        text.find("BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true") != std::string::npos)
-        return true;
+    if (HasSecureItems(text)) return true;
     // Ours go last, so that they win over any earlier item of the same name.
     size_t end = text.rfind("</oor:items>");
     if (end == std::string::npos) {
@@ -92,6 +106,5 @@ bool SecureOfficeProfile(const std::string& profile) {
     text.insert(end, SecureItems);
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    return static_cast<bool>(out << text);
+    return WriteFileDurably(file.string(), text);
 }

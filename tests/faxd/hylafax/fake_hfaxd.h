@@ -21,6 +21,8 @@ public:
     // After PASV, the command (its whole text) opens the data connection,
     // sends bytes on it and completes.
     void OnData(const std::string& command, const std::string& bytes);
+    // Sends the lines of every reply this far apart.
+    void PauseBetweenLines(int ms) { LinePauseMs = ms; }
     int Port() const { return ListenPort; }
     std::vector<std::string> Commands() const;
     std::string Uploaded() const;
@@ -42,5 +44,6 @@ private:
     int ListenPort = 0;
     std::atomic<bool> Stopping{false};
     std::atomic<int> ConnectionCount{0};
+    std::atomic<int> LinePauseMs{0};
     std::thread Worker;
 };
