@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax_line.h"
+#include "t30_setup.h"
 
 // The default line: nothing leaves the machine. Each job is transmitted by
 // T.30 between two spandsp fax terminals joined by a simulated telephone line
@@ -32,3 +33,7 @@ struct TSimulatedCall {
 // writes what it receives to rxTiff.
 TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rxTiff,
                                 const std::string& number);
+
+// Fills call's pages, bit rate and outcome from the two terminals at its end.
+void SummariseCall(TSimulatedCall& call, t30_state_t* caller, const TCallEnd& callerEnd, t30_state_t* answerer,
+                   const TCallEnd& answererEnd);
