@@ -78,6 +78,7 @@ struct TLineStatus {
     int Pages = 0;         // pages transmitted so far (or in total when done)
     int BitRate = 0;       // bits per second the line ran at, 0 when unknown
     double LineSeconds = 0; // time the call took on the line, 0 when unknown
+    std::string Media;      // how the fax travelled ("T.38", "G.711"), empty when the line does not say
 };
 
 class TFaxLine {
@@ -90,9 +91,23 @@ public:
     virtual bool Simulated() const = 0;
 
     virtual TLineStatus Send(const TLineJob& job) = 0;
-    virtual TLineStatus Poll(const TLineJob& job) { (void)job; return {lsFailed, {}, "line cannot poll", 0, 0, 0}; }
+    virtual TLineStatus Poll(const TLineJob& job) { (void)job; return {lsFailed, {}, "line cannot poll", 0, 0, 0, {}}; }
     virtual TLineStatus Recover(const TLineJob& job) { (void)job; return {}; }
     virtual std::chrono::milliseconds PollInterval() const { return std::chrono::seconds(5); }
+
+    // From another thread: a running Send gives up soon and returns lsPending
+    // (the service is stopping; the job is sent again at the next start).
+    virtual void Interrupt() {}
+    // From another thread: the job's call ends (a ringing call is cancelled)
+    // and its Send returns lsFailed.
+    virtual void Cancel(const std::string& jobId) { (void)jobId; }
+    // A line that answers calls files what it receives in receivedDir, with
+    // its own files in workDir; it answers only once this was called.
+    virtual void StartReceiving(const std::string& workDir, const std::string& receivedDir)
+    {
+        (void)workDir;
+        (void)receivedDir;
+    }
 };
 
 // Makes the line registered under name with the given options; empty with a

@@ -2,15 +2,13 @@
 
 #include "fax_line.h"
 #include "hylafax/hylafax_client.h"
+#include "retry_schedule.h"
 
 #include <chrono>
-#include <map>
 
 // What the HylaFAX line does beyond the server's own settings.
 struct THylafaxLinePolicy {
-    int RetryLimit = 8;                                  // hand-over attempts while the server is unreachable
-    std::chrono::milliseconds RetryDelay{30000};         // wait after the first failed attempt, doubled after each
-    std::chrono::milliseconds MaxRetryDelay{600000};     // longest wait between attempts
+    TRetryPolicy Retry;                                  // hand-over attempts while the server is unreachable
     std::chrono::milliseconds PollInterval{5000};        // between two looks at a handed-over job
 };
 
@@ -31,11 +29,6 @@ public:
     std::chrono::milliseconds PollInterval() const override { return Policy.PollInterval; }
 
 private:
-    struct TRetry {
-        int Attempts = 0;
-        std::chrono::steady_clock::time_point NotBefore;
-        std::string WaitText;
-    };
     TLineStatus RetryLater(const TLineJob& job, const std::string& error);
     static std::string RemoteIdPath(const TLineJob& job);
     void Forget(const TLineJob& job);
@@ -43,7 +36,7 @@ private:
     THylafaxClient Client;
     THylafaxSettings Settings;
     THylafaxLinePolicy Policy;
-    std::map<std::string, TRetry> Retries;  // by the service's job id
+    TRetrySchedule Retries;
 };
 
 // The factory registered under "hylafax". Options: host, port, user, modem,

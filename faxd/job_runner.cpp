@@ -27,6 +27,7 @@ void TJobRunner::Stop()
         std::lock_guard lock(Guard);
         Stopping = true;
     }
+    Line.Interrupt();
     Signal.notify_all();
     if (Thread.joinable())
         Thread.join();
@@ -175,6 +176,8 @@ void TJobRunner::Apply(TFaxJob& job, const TLineStatus& status)
         job.Pages = status.Pages;
     if (status.BitRate > 0)
         job.BitRate = status.BitRate;
+    if (!status.Media.empty())
+        job.Media = status.Media;
     if (status.LineSeconds > 0)
         job.LineSeconds = status.LineSeconds;
     switch (status.State) {

@@ -95,6 +95,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
     TJobStore store(options.DataDir);
     if (!store.Open(error))
         return fail(error);
+    line->StartReceiving(store.SpoolDir(), store.ReceivedDir());
 
     if (pipe2(StopPipe, O_CLOEXEC) != 0)
         return fail("cannot create a pipe");
