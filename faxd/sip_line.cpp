@@ -159,12 +159,21 @@ TLineStatus TSipLine::Send(const TLineJob& job)
     if (!session.Open(Agent.LocalAddress(), Settings.T38 != tmNever, error))
         return {lsFailed, {}, error, 0, 0, 0, {}};
 
-    std::shared_ptr<TSipCall> call = Agent.Invite(job.Number, session.Local());
+    bool offerT38 = Settings.T38 == tmAlways;
+    std::shared_ptr<TSipCall> call = Agent.Invite(job.Number, session.Local(), offerT38);
     auto ringUntil = TClock::now() + Settings.RingTime;
     bool noAnswer = false;
     while (true) {
         WaitWhile(*call, {cpDialling, cpRinging}, std::min(ringUntil, TClock::now() + std::chrono::milliseconds(100)));
         std::unique_lock lock(call->Guard);
+        if (call->Phase == cpEnded && offerT38
+            && (call->EndStatus == 488 || call->EndStatus == 415 || call->EndStatus == 606)) {
+            // No T.38 there: the same number again, on audio.
+            lock.unlock();
+            offerT38 = false;
+            call = Agent.Invite(job.Number, session.Local(), false);
+            continue;
+        }
         if (call->Phase == cpUp || call->Phase == cpEnded)
             break;
         lock.unlock();
@@ -198,7 +207,7 @@ TLineStatus TSipLine::Send(const TLineJob& job)
         return status;
     }
 
-    TSipFaxResult result = session.Run(Agent, call, Settings.T38 == tmAlways, CancelCall);
+    TSipFaxResult result = session.Run(Agent, call, false, CancelCall);
     Retries.Forget(job.Id);
     status.Pages = result.Pages;
     status.BitRate = result.BitRate;

@@ -409,11 +409,11 @@ bool TSipAgent::WaitRegistered(std::chrono::milliseconds timeout, bool& authFail
     return Impl->Registered;
 }
 
-std::shared_ptr<TSipCall> TSipAgent::Invite(const std::string& number, const TSipLocalMedia& local)
+std::shared_ptr<TSipCall> TSipAgent::Invite(const std::string& number, const TSipLocalMedia& local, bool t38)
 {
     auto call = std::make_shared<TSipCall>();
     call->Local = local;
-    Post([impl = Impl.get(), call, number] {
+    Post([impl = Impl.get(), call, number, t38] {
         std::string to = "sip:" + number + "@" + impl->Domain;
         auto* nh = nua_handle(impl->Nua, nullptr, SIPTAG_TO_STR(to.c_str()), TAG_END());
         if (!nh) {
@@ -422,7 +422,8 @@ std::shared_ptr<TSipCall> TSipAgent::Invite(const std::string& number, const TSi
         }
         call->Handle = nh;
         impl->Calls[nh] = call;
-        impl->Offer(call, MakeAudioOffer(call->Local.Address, call->Local.AudioPort, 1));
+        impl->Offer(call, t38 ? MakeT38Offer(call->Local.Address, call->Local.T38Port, 1, TT38Params())
+                              : MakeAudioOffer(call->Local.Address, call->Local.AudioPort, 1));
     });
     return call;
 }

@@ -76,7 +76,8 @@ public:
     // The address our calls and media use (towards the server).
     std::string LocalAddress() const { return Local; }
 
-    std::shared_ptr<TSipCall> Invite(const std::string& number, const TSipLocalMedia& local);
+    // Calls number offering G.711 audio, or T.38 alone when t38.
+    std::shared_ptr<TSipCall> Invite(const std::string& number, const TSipLocalMedia& local, bool t38);
     // Asks the far side to move the call to T.38.
     void OfferT38(const std::shared_ptr<TSipCall>& call);
     // CANCEL while it rings, BYE once up.

@@ -3,8 +3,10 @@
 #include <chrono>
 #include <string>
 
-// How T.38 is used: ask for it (always), take it when the far side asks and
-// ask for it when answering (auto), or stay on G.711 audio (never).
+// How T.38 is used. auto: calls start on G.711 audio; T.38 is taken when the
+// far side asks for it, and asked for (re-INVITE) when we answer a call.
+// always: as auto, but our calls offer T.38 from the start, and call again
+// on audio when the far side refuses it. never: G.711 audio only.
 enum TT38Mode { tmAuto, tmAlways, tmNever };
 
 // What the SIP line needs to reach its server and place calls.
