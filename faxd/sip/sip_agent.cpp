@@ -403,6 +403,13 @@ void TSipAgent::Post(std::function<void()> work)
 bool TSipAgent::WaitRegistered(std::chrono::milliseconds timeout, bool& authFailed, std::string& error)
 {
     std::unique_lock lock(Impl->Guard);
+    if (Impl->RegistrationDone && !Impl->Registered && !Impl->AuthFailed) {
+        Impl->RegistrationDone = false;
+        Impl->Queue.push_back([impl = Impl.get()] {
+            impl->RegistrationTries = 0;
+            nua_register(impl->Registration, TAG_END());
+        });
+    }
     Impl->Changed.wait_for(lock, timeout, [this] { return Impl->RegistrationDone; });
     authFailed = Impl->AuthFailed;
     error = Impl->RegistrationDone ? Impl->RegistrationError : "the SIP server did not answer";

@@ -69,8 +69,9 @@ public:
     bool Start(const TSipSettings& settings, TIncoming incoming, std::string& error);
     void Stop();
 
-    // Waits up to timeout for the registration's first outcome; false when
-    // not registered, with AuthFailed telling a refused password apart.
+    // Waits up to timeout for the registration's outcome; false when not
+    // registered, with authFailed telling a refused password apart. A
+    // registration that failed otherwise (server away) is tried again first.
     bool WaitRegistered(std::chrono::milliseconds timeout, bool& authFailed, std::string& error);
 
     // The address our calls and media use (towards the server).
