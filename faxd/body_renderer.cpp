@@ -83,6 +83,8 @@ bool RenderInto(const std::string& bodyPath, TBodyType type, TFaxTiffWriter& wri
     case btPdf:
         return RenderPdfPages(bodyPath, addPage, error);
     case btUnknown:
+    default:
+        // Office documents reach this point as the PDF LibreOffice made.
         break;
     }
     error = "unsupported file type";

@@ -3,6 +3,7 @@
 #include "text_encoding.h"
 
 #include "durable/unique_file.h"
+#include "automation/office/office_format.h"
 
 #include <cstdio>
 #include <memory>
@@ -15,9 +16,21 @@ bool HasPrefix(const std::string& head, std::string_view prefix)
     return head.compare(0, prefix.size(), prefix) == 0;
 }
 
+struct TBodyName {
+    TBodyType Type;
+    const char* Name;
+};
+
+constexpr TBodyName BodyNames[] = {
+    {btText, "text"}, {btBmp, "bmp"},   {btJpeg, "jpeg"}, {btPng, "png"},   {btTiff, "tiff"},
+    {btPdf, "pdf"},   {btDoc, "doc"},   {btDocx, "docx"}, {btDocm, "docm"}, {btXls, "xls"},
+    {btXlsx, "xlsx"}, {btXlsm, "xlsm"}, {btPpt, "ppt"},   {btPptx, "pptx"}, {btOdt, "odt"},
+    {btOds, "ods"},   {btOdp, "odp"},   {btRtf, "rtf"},   {btCsv, "csv"},
+};
+
 } // namespace
 
-TBodyType SniffBodyType(const std::string& path, std::string& error)
+TBodyType SniffBodyType(const std::string& path, std::string& error, const std::string& nameHint)
 {
     TUniqueFile file(std::fopen(path.c_str(), "rb"));
     if (!file) {
@@ -43,6 +56,10 @@ TBodyType SniffBodyType(const std::string& path, std::string& error)
     if (head.substr(0, 1024).find("%PDF-") != std::string::npos)
         return btPdf;
 
+    std::string office = SniffOfficeFormat(path, nameHint);
+    if (!office.empty() && office != "csv")
+        return BodyTypeFromName(office);
+
     // Text: the whole file must decode.
     if (head.find('\0') != std::string::npos && !HasPrefix(head, "\xFF\xFE") && !HasPrefix(head, "\xFE\xFF")) {
         error = "unsupported file type";
@@ -62,27 +79,26 @@ TBodyType SniffBodyType(const std::string& path, std::string& error)
         error = "unsupported file type";
         return btUnknown;
     }
-    return btText;
+    return office == "csv" ? btCsv : btText;
+}
+
+bool IsOfficeBody(TBodyType type)
+{
+    return type >= btDoc;
 }
 
 const char* BodyTypeName(TBodyType type)
 {
-    switch (type) {
-    case btText: return "text";
-    case btBmp: return "bmp";
-    case btJpeg: return "jpeg";
-    case btPng: return "png";
-    case btTiff: return "tiff";
-    case btPdf: return "pdf";
-    case btUnknown: break;
-    }
+    for (const TBodyName& entry : BodyNames)
+        if (entry.Type == type)
+            return entry.Name;
     return "unknown";
 }
 
 TBodyType BodyTypeFromName(const std::string& name)
 {
-    for (TBodyType type : {btText, btBmp, btJpeg, btPng, btTiff, btPdf})
-        if (name == BodyTypeName(type))
-            return type;
+    for (const TBodyName& entry : BodyNames)
+        if (name == entry.Name)
+            return entry.Type;
     return btUnknown;
 }

@@ -20,15 +20,33 @@ const char* JobStateName(TJobState state)
     case jsHanded: return "handed";
     case jsSent: return "sent";
     case jsFailing: return "failing";
+    case jsCancelling: return "cancelling";
     case jsDone: return "done";
     case jsFailed: return "failed";
+    case jsCancelled: return "cancelled";
     }
     return "queued";
 }
 
+bool IsFinalState(TJobState state)
+{
+    return state == jsDone || state == jsFailed || state == jsCancelled;
+}
+
+TJobState EndState(TJobState state)
+{
+    switch (state) {
+    case jsSent: return jsDone;
+    case jsFailing: return jsFailed;
+    case jsCancelling: return jsCancelled;
+    default: return state;
+    }
+}
+
 bool JobStateFromName(const std::string& name, TJobState& state)
 {
-    for (TJobState s : {jsQueued, jsRendered, jsHanding, jsHanded, jsSent, jsFailing, jsDone, jsFailed})
+    for (TJobState s : {jsQueued, jsRendered, jsHanding, jsHanded, jsSent, jsFailing, jsCancelling, jsDone, jsFailed,
+                        jsCancelled})
         if (name == JobStateName(s)) {
             state = s;
             return true;
@@ -45,11 +63,33 @@ std::string PublicStateName(const TFaxJob& job)
     case jsHanding:
     case jsHanded:
     case jsSent:
-    case jsFailing: return "sending";
+    case jsFailing:
+    case jsCancelling: return "sending";
     case jsDone: return "done";
     case jsFailed: return "failed";
+    case jsCancelled: return "cancelled";
     }
     return "queued";
+}
+
+TJobInfo PublicJobInfo(const TFaxJob& job)
+{
+    TJobInfo info;
+    info.Id = job.Id;
+    info.Number = job.Number;
+    info.State = PublicStateName(job);
+    info.Pages = job.Pages;
+    info.Error = job.Error;
+    info.Line = job.Line;
+    info.Simulated = job.Simulated;
+    info.RemoteId = job.RemoteId;
+    info.Status = job.Status;
+    info.Submitted = job.Submitted;
+    info.Finished = job.Finished;
+    info.Name = job.Name;
+    info.LineSeconds = job.LineSeconds;
+    info.StationId = job.StationId;
+    return info;
 }
 
 std::string EncodeJob(const TFaxJob& job)
@@ -57,6 +97,10 @@ std::string EncodeJob(const TFaxJob& job)
     QJsonObject o;
     o["id"] = Q(job.Id);
     o["number"] = Q(job.Number);
+    if (!job.Name.empty())
+        o["name"] = Q(job.Name);
+    if (!job.ResendOf.empty())
+        o["resend_of"] = Q(job.ResendOf);
     o["type"] = BodyTypeName(job.BodyType);
     o["state"] = JobStateName(job.State);
     o["submitted"] = Q(job.Submitted);
@@ -65,6 +109,8 @@ std::string EncodeJob(const TFaxJob& job)
     o["line"] = Q(job.Line);
     o["simulated"] = job.Simulated;
     o["remote_id"] = Q(job.RemoteId);
+    if (!job.StationId.empty())
+        o["station_id"] = Q(job.StationId);
     o["status"] = Q(job.Status);
     o["error"] = Q(job.Error);
     o["pages"] = job.Pages;
@@ -87,6 +133,8 @@ bool DecodeJob(const std::string& text, TFaxJob& job)
     TFaxJob read;
     read.Id = S(o["id"]);
     read.Number = S(o["number"]);
+    read.Name = S(o["name"]);
+    read.ResendOf = S(o["resend_of"]);
     read.BodyType = BodyTypeFromName(S(o["type"]));
     if (read.Id.empty() || !JobStateFromName(S(o["state"]), read.State))
         return false;
@@ -95,6 +143,7 @@ bool DecodeJob(const std::string& text, TFaxJob& job)
     read.Line = S(o["line"]);
     read.Simulated = o["simulated"].toBool();
     read.RemoteId = S(o["remote_id"]);
+    read.StationId = S(o["station_id"]);
     read.Status = S(o["status"]);
     read.Error = S(o["error"]);
     read.Pages = o["pages"].toInt();
@@ -116,9 +165,11 @@ const char* BodyExtension(TBodyType type)
     case btPng: return "png";
     case btTiff: return "tif";
     case btPdf: return "pdf";
-    case btUnknown: break;
+    case btUnknown: return "bin";
+    default: break;
     }
-    return "bin";
+    // An office document's name is its usual extension.
+    return BodyTypeName(type);
 }
 
 std::string LocalTimeNow()

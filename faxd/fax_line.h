@@ -35,15 +35,24 @@
 //   Poll(job)  job.RemoteId holds what Send returned, also after the service
 //              was killed and restarted: a handed-over job is never sent again,
 //              only polled.
+//   Cancel(job)  the user cancelled a job the line has (job.RemoteId set):
+//              stop it there. lsFailed: stopped, nothing (more) goes out;
+//              lsDone: too late, the fax went out; lsRunning: the line cannot
+//              say now, and the service asks again a while later.
 //   Recover(job)  after a restart, for a job whose Send had begun but whose
 //              remote id never reached the record (killed in between). A line
 //              that can find such a job again (for example by a tag carrying
 //              job.Id) returns its status with RemoteId; lsPending means
 //              "never handed over", and the service calls Send again.
 //
+// While Send runs, *job.Abort (when set) turns true when the job is
+// cancelled or the service stops; a line that transmits for a while checks it
+// and returns lsAborted, which leaves the job as it stood before Send.
+//
 // A status's Text is shown in the job list while the job runs and, for a
 // failure, kept as the job's error ("busy", "no answer", the server's words).
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -61,13 +70,15 @@ struct TLineJob {
     std::string RemoteId;  // empty until Send returned one
     std::string WorkDir;   // a folder on the data folder's file system for the line's own files
     std::string ReceivedDir; // where a line that can see the far end files what it received
+    const std::atomic<bool>* Abort = nullptr; // see above; may be null
 };
 
 enum TLineState {
     lsPending,  // not handed over (yet)
     lsRunning,  // handed over, in progress
     lsDone,     // transmitted completely
-    lsFailed    // gave up; Text says why
+    lsFailed,   // gave up; Text says why
+    lsAborted   // Send stopped early because *job.Abort turned true
 };
 
 // What a line reports of a job.
@@ -78,7 +89,8 @@ struct TLineStatus {
     int Pages = 0;         // pages transmitted so far (or in total when done)
     int BitRate = 0;       // bits per second the line ran at, 0 when unknown
     double LineSeconds = 0; // time the call took on the line, 0 when unknown
-    std::string Media;      // how the fax travelled ("T.38", "G.711"), empty when the line does not say
+    std::string StationId; // the far end's station id, when the line learnt it
+    std::string Media;     // how the fax travelled ("T.38", "G.711"), empty when the line does not say
 };
 
 class TFaxLine {
@@ -91,16 +103,10 @@ public:
     virtual bool Simulated() const = 0;
 
     virtual TLineStatus Send(const TLineJob& job) = 0;
-    virtual TLineStatus Poll(const TLineJob& job) { (void)job; return {lsFailed, {}, "line cannot poll", 0, 0, 0, {}}; }
+    virtual TLineStatus Poll(const TLineJob& job) { (void)job; return {lsFailed, {}, "line cannot poll", 0, 0, 0, {}, {}}; }
     virtual TLineStatus Recover(const TLineJob& job) { (void)job; return {}; }
+    virtual TLineStatus Cancel(const TLineJob& job) { (void)job; return {lsFailed, {}, {}, 0, 0, 0, {}, {}}; }
     virtual std::chrono::milliseconds PollInterval() const { return std::chrono::seconds(5); }
-
-    // From another thread: a running Send gives up soon and returns lsPending
-    // (the service is stopping; the job is sent again at the next start).
-    virtual void Interrupt() {}
-    // From another thread: the job's call ends (a ringing call is cancelled)
-    // and its Send returns lsFailed.
-    virtual void Cancel(const std::string& jobId) { (void)jobId; }
     // A line that answers calls files what it receives in receivedDir, with
     // its own files in workDir; it answers only once this was called.
     virtual void StartReceiving(const std::string& workDir, const std::string& receivedDir)

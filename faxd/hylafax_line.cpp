@@ -55,18 +55,18 @@ TLineStatus THylafaxLine::RetryLater(const TLineJob& job, const std::string& err
         std::string text = "HylaFAX server " + ServerName(Settings) + " unreachable after " +
                            std::to_string(attempts) + " attempts: " + error;
         Forget(job);
-        return {lsFailed, {}, text, 0, 0, 0, {}};
+        return {lsFailed, {}, text, 0, 0, 0, {}, {}};
     }
     std::string text = "waiting for the HylaFAX server (attempt " + std::to_string(attempts) + " of " +
                        std::to_string(Policy.Retry.Limit) + " failed: " + error + "; next in " +
                        std::to_string(seconds) + " s)";
     Retries.SetText(job.Id, text);
-    return {lsPending, {}, text, 0, 0, 0, {}};
+    return {lsPending, {}, text, 0, 0, 0, {}, {}};
 }
 
 TLineStatus THylafaxLine::Send(const TLineJob& job) {
     std::string waiting;
-    if (Retries.Waiting(job.Id, waiting)) return {lsPending, {}, waiting, 0, 0, 0, {}};
+    if (Retries.Waiting(job.Id, waiting)) return {lsPending, {}, waiting, 0, 0, 0, {}, {}};
     THylafaxJobRequest request;
     request.Number = job.Number;
     request.DocumentPath = job.TiffPath;
@@ -77,10 +77,10 @@ TLineStatus THylafaxLine::Send(const TLineJob& job) {
     switch (result.Outcome) {
     case hoOk:
         Retries.Forget(job.Id);
-        return {lsRunning, result.JobId, "handed to HylaFAX as job " + result.JobId, 0, 0, 0, {}};
+        return {lsRunning, result.JobId, "handed to HylaFAX as job " + result.JobId, 0, 0, 0, {}, {}};
     case hoRefused:
         Forget(job);
-        return {lsFailed, {}, "HylaFAX refused the job: " + result.Error, 0, 0, 0, {}};
+        return {lsFailed, {}, "HylaFAX refused the job: " + result.Error, 0, 0, 0, {}, {}};
     case hoUnreachable:
         RemoveDurably(idPath);
         return RetryLater(job, result.Error);
@@ -93,46 +93,68 @@ TLineStatus THylafaxLine::Send(const TLineJob& job) {
             return RetryLater(job, result.Error);
         }
         Retries.Forget(job.Id);
-        return {lsRunning, result.JobId, "handed to HylaFAX as job " + result.JobId, 0, 0, 0, {}};
+        return {lsRunning, result.JobId, "handed to HylaFAX as job " + result.JobId, 0, 0, 0, {}, {}};
     }
     }
-    return {lsFailed, {}, "unexpected hand-over result", 0, 0, 0, {}};
+    return {lsFailed, {}, "unexpected hand-over result", 0, 0, 0, {}, {}};
 }
 
 TLineStatus THylafaxLine::Poll(const TLineJob& job) {
     THylafaxJobStatus status = Client.Query(job.RemoteId);
     if (status.Outcome != hoOk) {
         // The server has the job; it goes on without us. Look again later.
-        return {lsRunning, job.RemoteId, "HylaFAX server unreachable: " + status.Error, 0, 0, 0, {}};
+        return {lsRunning, job.RemoteId, "HylaFAX server unreachable: " + status.Error, 0, 0, 0, {}, {}};
     }
     if (!status.Exists) {
         Forget(job);
-        return {lsFailed, job.RemoteId, "HylaFAX job " + job.RemoteId + " was removed on the server", 0, 0, 0, {}};
+        return {lsFailed, job.RemoteId, "HylaFAX job " + job.RemoteId + " was removed on the server", 0, 0, 0, {}, {}};
     }
     if (status.Done()) {
         Forget(job);
-        return {lsDone, job.RemoteId, "DONE", status.Pages, 0, 0, {}};
+        return {lsDone, job.RemoteId, "DONE", status.Pages, 0, 0, {}, {}};
     }
     if (status.Failed()) {
         Forget(job);
         std::string text = status.Status.empty() ? "HylaFAX job " + job.RemoteId + " failed" : status.Status;
-        return {lsFailed, job.RemoteId, text, status.Pages, 0, 0, {}};
+        return {lsFailed, job.RemoteId, text, status.Pages, 0, 0, {}, {}};
     }
-    return {lsRunning, job.RemoteId, ServerView(status), status.Pages, 0, 0, {}};
+    return {lsRunning, job.RemoteId, ServerView(status), status.Pages, 0, 0, {}, {}};
 }
 
 TLineStatus THylafaxLine::Recover(const TLineJob& job) {
     std::string remoteId = ReadRemoteId(RemoteIdPath(job));
-    if (remoteId.empty()) return {lsPending, {}, {}, 0, 0, 0, {}};
+    if (remoteId.empty()) return {lsPending, {}, {}, 0, 0, 0, {}, {}};
     THylafaxJobStatus status = Client.Query(remoteId);
     if (status.Outcome == hoOk && !status.Exists) {
         // Created but never submitted: hfaxd drops such a job with its connection.
         RemoveDurably(RemoteIdPath(job));
-        return {lsPending, {}, {}, 0, 0, 0, {}};
+        return {lsPending, {}, {}, 0, 0, 0, {}, {}};
     }
     // Submitted, or the server cannot say now: follow the job, never send it twice.
     return {lsRunning, remoteId, status.Outcome == hoOk ? ServerView(status) : "handed to HylaFAX as job " + remoteId,
-            0, 0, 0, {}};
+            0, 0, 0, {}, {}};
+}
+
+TLineStatus THylafaxLine::Cancel(const TLineJob& job) {
+    auto later = [&](const std::string& error) {
+        return TLineStatus{lsRunning, job.RemoteId, "cancelling: HylaFAX server unreachable: " + error, 0, 0, 0, {}, {}};
+    };
+    auto ended = [&](const THylafaxJobStatus& status) {
+        Forget(job);
+        if (status.Done()) return TLineStatus{lsDone, job.RemoteId, "DONE", status.Pages, 0, 0, {}, {}};
+        return TLineStatus{lsFailed, job.RemoteId, "cancelled", status.Pages, 0, 0, {}, {}};
+    };
+    THylafaxJobStatus before = Client.Query(job.RemoteId);
+    if (before.Outcome != hoOk) return later(before.Error);
+    if (!before.Exists || before.Done() || before.Failed()) return ended(before);
+    std::string error;
+    THylafaxOutcome killed = Client.Kill(job.RemoteId, error);
+    if (killed == hoUnreachable) return later(error);
+    // Killed, or refused because it ended meanwhile: the server says which.
+    THylafaxJobStatus after = Client.Query(job.RemoteId);
+    if (after.Outcome == hoOk && (after.Done() || after.Failed() || !after.Exists)) return ended(after);
+    if (killed == hoOk) return ended(THylafaxJobStatus{});
+    return later(error);
 }
 
 std::unique_ptr<TFaxLine> MakeHylafaxLine(const TLineOptions& options, std::string& error) {

@@ -26,6 +26,8 @@ public:
     TLineStatus Send(const TLineJob& job) override;
     TLineStatus Poll(const TLineJob& job) override;
     TLineStatus Recover(const TLineJob& job) override;
+    // Removes the server's job (JKILL) unless it has already ended.
+    TLineStatus Cancel(const TLineJob& job) override;
     std::chrono::milliseconds PollInterval() const override { return Policy.PollInterval; }
 
 private:

@@ -8,6 +8,9 @@
 
 namespace {
 
+// A damaged progressive file can hold any number of scans; a real one a few.
+constexpr int MaxScans = 1000;
+
 // libjpeg's error manager with a way back out of the library, and the
 // message kept for this one decoder.
 struct TJpegErrors {
@@ -15,6 +18,7 @@ struct TJpegErrors {
     jmp_buf Escape;
     char Message[JMSG_LENGTH_MAX];
     bool Truncated;
+    jpeg_progress_mgr Progress; // counts the scans
 };
 
 void OnJpegError(j_common_ptr info)
@@ -33,6 +37,16 @@ void OnJpegMessage(j_common_ptr info, int level)
         errors->Truncated = true;
 }
 
+void LimitScans(j_common_ptr info)
+{
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > MaxScans) {
+        auto* errors = reinterpret_cast<TJpegErrors*>(info->err);
+        std::snprintf(errors->Message, sizeof errors->Message, "more than %d scans", MaxScans);
+        longjmp(errors->Escape, 1);
+    }
+}
+
 // The decode itself. Nothing with a destructor may be alive in this frame
 // when libjpeg jumps back to the setjmp: buffers belong to the caller.
 bool Decode(jpeg_decompress_struct& info, TJpegErrors& errors, std::string_view bytes,
@@ -43,6 +57,8 @@ bool Decode(jpeg_decompress_struct& info, TJpegErrors& errors, std::string_view 
         return false;
     }
     jpeg_create_decompress(&info);
+    errors.Progress.progress_monitor = &LimitScans;
+    info.progress = &errors.Progress;
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;

@@ -80,7 +80,8 @@ bool RenderPdfPages(const std::string& path, const std::function<bool(const TFax
             for (int x = 0; x < picture.Width; ++x)
                 out[x] = grey ? in[x] : OverWhite(GreyOf(in[4 * x + 2], in[4 * x + 1], in[4 * x]), in[4 * x + 3]);
         }
-        if (!onPage(FitPictureToPage(picture)))
+        // Rendered at the fax page's own resolution: laid on it as it is.
+        if (!onPage(FitPictureAt(picture, place)))
             return false;
     }
     return true;

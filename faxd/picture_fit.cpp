@@ -122,11 +122,17 @@ TPlacement PlacePictureOnPage(int width, int height)
 
 TFaxPage FitPictureToPage(const TGreyPicture& picture)
 {
+    return FitPictureAt(picture, PlacePictureOnPage(picture.Width, picture.Height));
+}
+
+TFaxPage FitPictureAt(const TGreyPicture& picture, const TPlacement& place)
+{
     TFaxPage page = MakeBlankFaxPage();
-    if (picture.Width <= 0 || picture.Height <= 0
+    if (picture.Width <= 0 || picture.Height <= 0 || place.Width <= 0 || place.Height <= 0
+        || place.Left < 0 || place.Top < 0 || place.Left + place.Width > page.Width
+        || place.Top + place.Height > page.Height
         || picture.Pixels.size() < static_cast<size_t>(picture.Width) * picture.Height)
         return page;
-    TPlacement place = PlacePictureOnPage(picture.Width, picture.Height);
     if (picture.BiLevel)
         FitBiLevel(picture, place, page);
     else

@@ -19,3 +19,7 @@ struct TPlacement {
     int Left = 0, Top = 0, Width = 0, Height = 0;
 };
 TPlacement PlacePictureOnPage(int width, int height);
+
+// Lays a picture on a fax page at the given place, resampled to fill it; for
+// a picture whose pixels are not square (one already rendered for the page).
+TFaxPage FitPictureAt(const TGreyPicture& picture, const TPlacement& place);

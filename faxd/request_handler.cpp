@@ -30,9 +30,9 @@ std::string LocalHostName()
     return name;
 }
 
-TRequestHandler::TRequestHandler(TJobStore& store, const TFaxLine& line, std::string hostName,
-                                 std::function<void()> onAccepted, TAnswer answer)
-    : Store(store), Line(line), HostName(std::move(hostName)), OnAccepted(std::move(onAccepted)),
+TRequestHandler::TRequestHandler(TJobStore& store, const TFaxLine& line, std::string hostName, TJobControl control,
+                                 TJobWatch& watch, TAnswer answer)
+    : Store(store), Line(line), HostName(std::move(hostName)), Control(std::move(control)), Watch(watch),
       Answer(std::move(answer))
 {
 }
@@ -48,7 +48,14 @@ void TRequestHandler::Handle(TConnectionId from, const std::string& request)
         answer = Connect(*connect);
     else if (const auto* submit = std::get_if<TSubmitRequest>(&decoded))
         answer = Submit(*submit);
-    else
+    else if (const auto* cancel = std::get_if<TCancelRequest>(&decoded))
+        answer = Cancel(*cancel);
+    else if (const auto* resend = std::get_if<TResendRequest>(&decoded))
+        answer = Resend(*resend);
+    else if (std::holds_alternative<TWatchRequest>(decoded)) {
+        Watch.Add(from, [this] { return Jobs(); });
+        return;
+    } else
         answer = Jobs();
     Answer(from, answer);
 }
@@ -60,6 +67,8 @@ std::string TRequestHandler::Connect(const TConnectRequest& request) const
     TConnectAnswer answer;
     answer.Line = Line.Name();
     answer.Simulated = Line.Simulated();
+    answer.SentItems = Store.SentItemsDir();
+    answer.Reports = Store.ReportsDir();
     return EncodeAnswer(answer);
 }
 
@@ -70,22 +79,47 @@ std::string TRequestHandler::Submit(const TSubmitRequest& request)
         return EncodeRefusal("body must be an absolute path");
     if (body.find('\0') != std::string::npos)
         return EncodeRefusal("cannot read the file");
-    // Non-blocking so that a FIFO cannot hold the service; checked as opened
-    // so that the file cannot be swapped between the check and the copy.
-    TUniqueFd fd(open(body.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd)
+    // Looked at through a handle that opens nothing (a device or a FIFO is
+    // never opened for reading), then that very file is opened: it cannot be
+    // swapped between the check and the copy. Non-blocking all the same.
+    TUniqueFd handle(open(body.c_str(), O_PATH | O_CLOEXEC));
+    if (!handle)
         return EncodeRefusal("cannot read the file");
     struct stat info{};
-    if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (fstat(handle.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return EncodeRefusal("not a regular file");
+    std::string opened = "/proc/self/fd/" + std::to_string(handle.Get());
+    TUniqueFd fd(open(opened.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd)
+        return EncodeRefusal("cannot read the file");
+    if (info.st_size > TJobStore::MaxBodyBytes)
+        return EncodeRefusal("file too large");
     fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
     TSubmitAnswer answer;
     std::string error;
-    if (!Store.Accept(fd.Get(), request.Recipients, answer.Jobs, error))
+    if (!Store.Accept(fd.Get(), body, request.Recipients, answer.Jobs, error, {request.Name, ""}))
         return EncodeRefusal(error);
     fd.Reset();
-    if (OnAccepted)
-        OnAccepted();
+    Control.Wake();
+    return EncodeAnswer(answer);
+}
+
+std::string TRequestHandler::Cancel(const TCancelRequest& request)
+{
+    std::string error;
+    if (!Control.Cancel(request.Id, error))
+        return EncodeRefusal(error);
+    return EncodeAgreement();
+}
+
+std::string TRequestHandler::Resend(const TResendRequest& request)
+{
+    TSubmitAnswer answer;
+    std::string newId, error;
+    if (!Store.Resend(request.Id, newId, error))
+        return EncodeRefusal(error);
+    answer.Jobs.push_back(newId);
+    Control.Wake();
     return EncodeAnswer(answer);
 }
 
@@ -93,7 +127,6 @@ std::string TRequestHandler::Jobs() const
 {
     TJobsAnswer answer;
     for (const TFaxJob& job : Store.ListJobs())
-        answer.Jobs.push_back({job.Id, job.Number, PublicStateName(job), job.Pages, job.Error, job.Line,
-                               job.Simulated, job.RemoteId, job.Status, job.Submitted, job.Finished});
+        answer.Jobs.push_back(PublicJobInfo(job));
     return EncodeAnswer(answer);
 }

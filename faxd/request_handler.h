@@ -2,6 +2,7 @@
 
 #include "fax_line.h"
 #include "job_store.h"
+#include "job_watch.h"
 #include "socket_server.h"
 
 #include "faxproto/fax_messages.h"
@@ -16,10 +17,16 @@ public:
     // Writes one line to a connection.
     using TAnswer = std::function<void(TConnectionId, const std::string&)>;
 
+    // What requests ask of the job thread.
+    struct TJobControl {
+        std::function<void()> Wake; // a job arrived
+        std::function<bool(const std::string& id, std::string& error)> Cancel;
+    };
+
     // hostName: the name `connect` accepts (compared without regard to case;
-    // an empty name also means this host). onAccepted runs after a submission.
-    TRequestHandler(TJobStore& store, const TFaxLine& line, std::string hostName, std::function<void()> onAccepted,
-                    TAnswer answer);
+    // an empty name also means this host).
+    TRequestHandler(TJobStore& store, const TFaxLine& line, std::string hostName, TJobControl control,
+                    TJobWatch& watch, TAnswer answer);
 
     void Handle(TConnectionId from, const std::string& request);
 
@@ -27,11 +34,14 @@ private:
     std::string Connect(const TConnectRequest& request) const;
     std::string Submit(const TSubmitRequest& request);
     std::string Jobs() const;
+    std::string Cancel(const TCancelRequest& request);
+    std::string Resend(const TResendRequest& request);
 
     TJobStore& Store;
     const TFaxLine& Line;
     std::string HostName;
-    std::function<void()> OnAccepted;
+    TJobControl Control;
+    TJobWatch& Watch;
     TAnswer Answer;
 };
 

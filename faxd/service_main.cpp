@@ -1,13 +1,19 @@
 #include "service_main.h"
 
 #include "daemon_start.h"
+#include "faxproto/fax_messages.h"
+#include "job_endings.h"
 #include "job_runner.h"
 #include "job_store.h"
 #include "jobs_command.h"
+#include "office_printer.h"
 #include "render_process.h"
 #include "request_handler.h"
+#include "request_queue.h"
 #include "service_options.h"
 #include "socket_server.h"
+
+#include "automation/office/office_program.h"
 
 #include <QGuiApplication>
 
@@ -15,8 +21,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -32,29 +36,37 @@ void OnStopSignal(int)
 
 int RenderMain(int argc, char** argv)
 {
-    // The renderer dies with the service that started it, and a file that
-    // makes a decoder run away costs bounded time and memory.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    rlimit cpu{RenderTimeLimitSeconds, RenderTimeLimitSeconds + 5};
-    setrlimit(RLIMIT_CPU, &cpu);
-#ifndef __SANITIZE_ADDRESS__
-    rlimit memory{4UL << 30, 4UL << 30};
-    setrlimit(RLIMIT_AS, &memory);
-#endif
-    if (argc != 5) {
+    // The confinement of every renderer, the office renderer included, and so
+    // of the LibreOffice it starts (whatever is added there applies to
+    // LibreOffice too): a file that makes a decoder run away costs bounded
+    // time and memory, and nothing it makes the renderer do reaches the network.
+    std::string error;
+    if (!ConfineRenderChild(error)) {
+        std::printf("error %s\n", error.c_str());
+        return 2;
+    }
+    if (std::string(argv[1]) == "--render-office") {
+        if (argc != 5)
+            return 2;
+        return RunOfficeRenderer(argv[2], argv[3], std::atoi(argv[4]));
+    }
+    if (argc != 3) {
         std::printf("error bad render arguments\n");
         return 2;
     }
     std::string type = argv[2];
+    // The body and the fax are the descriptors the service opened for us.
+    const std::string body = "/proc/self/fd/" + std::to_string(RenderBodyFd);
+    const std::string out = "/proc/self/fd/" + std::to_string(RenderOutFd);
     if (type == "text") {
         // Text is painted with Qt's fonts, which need a (window-less) application.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         int qtArgc = 1;
         char* qtArgv[] = {argv[0], nullptr};
         QGuiApplication application(qtArgc, qtArgv);
-        return RunRenderChild(type, argv[3], argv[4]);
+        return RunRenderChild(type, body, out);
     }
-    return RunRenderChild(type, argv[3], argv[4]);
+    return RunRenderChild(type, body, out);
 }
 
 std::string SelfProgram(const char* argv0)
@@ -97,6 +109,14 @@ int Serve(const TServiceOptions& options, const char* argv0)
         return fail(error);
     line->StartReceiving(store.SpoolDir(), store.ReceivedDir());
 
+    // Reports are drawn with Qt's fonts and notifications go through QtDBus:
+    // both need an application object, which needs no display.
+    const QByteArray desktopPlatform = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char* qtArgv[] = {const_cast<char*>(argv0), nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+
     if (pipe2(StopPipe, O_CLOEXEC) != 0)
         return fail("cannot create a pipe");
     struct sigaction stop{};
@@ -107,16 +127,45 @@ int Serve(const TServiceOptions& options, const char* argv0)
     sigaction(SIGHUP, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    TJobRunner runner(store, *line, program);
-    TRequestHandler handler(store, *line, LocalHostName(), [&runner] { runner.Wake(); },
+    // A watcher waits for events however long the jobs stay quiet.
+    TJobWatch watch([&server](TConnectionId to, const std::string& event) {
+        server.KeepOpen(to);
+        return server.Push(to, event);
+    });
+    store.SetChangeListener([&watch](const TFaxJob& job) { watch.Changed(job); });
+    TJobRunner runner(store, *line, program,
+                      {program, options.OfficeProgram, options.DataDir + "/office", options.OfficeIdleSeconds});
+    store.SetOfficeCheck([office = options.OfficeProgram] { return !FindOfficeProgram(office).empty(); });
+    auto resend = [&store, &runner](const std::string& id, std::string& newId, std::string& resendError) {
+        if (!store.Resend(id, newId, resendError))
+            return false;
+        runner.Wake();
+        return true;
+    };
+    TJobEndings endings(store, options.Notify, resend, [&] {
+        StartJobWindow(program, {QStringLiteral("--socket"), QString::fromStdString(options.SocketPath)},
+                       desktopPlatform);
+    });
+    runner.SetEndingHandler([&endings](const TFaxJob& job) { endings.Ending(job); });
+    runner.SetEndedHandler([&endings](const TFaxJob& job) { endings.Ended(job); });
+    TRequestHandler::TJobControl control{[&runner] { runner.Wake(); },
+                                         [&runner](const std::string& id, std::string& cancelError) {
+                                             return runner.Cancel(id, cancelError);
+                                         }};
+    TRequestHandler handler(store, *line, LocalHostName(), control, watch,
                             [&server](TConnectionId to, const std::string& answer) { server.Push(to, answer); });
     runner.Start();
     if (options.Foreground)
         std::fprintf(stderr, "pelmor-faxd: serving %s on the %s line, data in %s\n", options.SocketPath.c_str(),
                      line->Name().c_str(), options.DataDir.c_str());
     ReportReady();
-    server.Run([&handler](TConnectionId from, const std::string& request) { handler.Handle(from, request); },
-               StopPipe[0]);
+    TRequestQueue requests([&handler](TConnectionId from, const std::string& request) { handler.Handle(from, request); });
+    server.Run(
+        [&](TConnectionId from, const std::string& request) {
+            if (!requests.Add(from, request))
+                server.Push(from, EncodeRefusal("the service is busy"));
+        },
+        StopPipe[0], [&watch](TConnectionId gone) { watch.Remove(gone); });
     runner.Stop();
     return 0;
 }
@@ -125,7 +174,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
 
 int FaxdMain(int argc, char** argv)
 {
-    if (argc >= 2 && std::string(argv[1]) == "--render")
+    if (argc >= 2 && (std::string(argv[1]) == "--render" || std::string(argv[1]) == "--render-office"))
         return RenderMain(argc, argv);
 
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -31,6 +31,15 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
+// The service's own settings (the others belong to a line).
+bool IsServiceSetting(const std::string& name)
+{
+    for (const char* known : {"data-dir", "socket", "line", "config", "office", "office-idle", "notify"})
+        if (name == known)
+            return true;
+    return false;
+}
+
 // Settings by their long option name without dashes ("line", "hylafax-host").
 using TSettings = std::map<std::string, std::string>;
 
@@ -111,7 +120,7 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
             error = "option --" + name + " needs a value";
             return false;
         }
-        bool known = name == "data-dir" || name == "socket" || name == "line" || name == "config";
+        bool known = IsServiceSetting(name);
         size_t dash = name.find('-');
         bool lineOption = !known && dash != std::string::npos && IsFaxLineName(name.substr(0, dash));
         if (!known && !lineOption) {
@@ -146,13 +155,32 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
     for (auto& [name, value] : given) {
         if (name.rfind(prefix, 0) == 0)
             options.LineOptions[name.substr(prefix.size())] = value;
-        else if (name != "data-dir" && name != "socket" && name != "line" && name != "config") {
+        else if (!IsServiceSetting(name)) {
             size_t dash = name.find('-');
             if (dash == std::string::npos || !IsFaxLineName(name.substr(0, dash))) {
                 error = "unknown setting in " + options.ConfigPath + ": " + name;
                 return false;
             }
         }
+    }
+    if (given.count("office"))
+        options.OfficeProgram = given["office"];
+    if (given.count("office-idle")) {
+        char* end = nullptr;
+        long seconds = std::strtol(given["office-idle"].c_str(), &end, 10);
+        if (given["office-idle"].empty() || *end != '\0' || seconds < 1 || seconds > 86400) {
+            error = "--office-idle takes seconds, 1 to 86400";
+            return false;
+        }
+        options.OfficeIdleSeconds = static_cast<int>(seconds);
+    }
+    if (given.count("notify")) {
+        const std::string& notify = given["notify"];
+        if (notify != "on" && notify != "off") {
+            error = "notify must be on or off, not " + notify;
+            return false;
+        }
+        options.Notify = notify == "on";
     }
     if (options.DataDir.empty() || options.SocketPath.empty()) {
         error = "empty path";
@@ -175,7 +203,11 @@ std::string ServiceUsage()
            "  --socket PATH    the service's socket (default $XDG_RUNTIME_DIR/pelmor-faxd/socket)\n"
            "  --line NAME      the fax line: " + FaxLineNames() + " (default simulated: nothing\n"
            "                   leaves the machine)\n"
-           "  --LINE-KEY VALUE an option of that line, e.g. --hylafax-host HOST\n"
+           "  --LINE-KEY VALUE an option of that line, e.g. --hylafax-host HOST or\n"
+           "                   --simulated-pace real, --simulated-busy NUMBER,...\n"
+           "  --notify on|off  desktop notifications when a job ends (default on)\n"
+           "  --office PROGRAM LibreOffice, which prints office documents (default soffice)\n"
+           "  --office-idle S  LibreOffice ends after S seconds without a document (default 600)\n"
            "  --config FILE    settings as KEY = VALUE lines (default\n"
            "                   $XDG_CONFIG_HOME/pelmor-faxd/config)\n"
            "  --foreground     stay attached to the terminal\n"

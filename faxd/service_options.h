@@ -13,6 +13,9 @@ struct TServiceOptions {
     std::string ConfigPath;
     std::string LineName = "simulated";
     TLineOptions LineOptions; // the selected line's own options
+    std::string OfficeProgram = "soffice"; // LibreOffice: a name on PATH, or a path
+    int OfficeIdleSeconds = 600;            // LibreOffice ends after this long unused
+    bool Notify = true;     // desktop notifications when a job ends ("notify = off" switches them off)
     bool Foreground = false;
     bool Help = false;
 };

@@ -3,8 +3,13 @@
 #include "fax_tiff.h"
 #include "t30_setup.h"
 
+#include <algorithm>
+
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
+#include <thread>
 
 namespace {
 
@@ -37,8 +42,8 @@ public:
 
 } // namespace
 
-TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rxTiff,
-                                const std::string& number)
+TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rxTiff, const std::string& number,
+                                bool realPace, const std::atomic<bool>* abort)
 {
     TSimulatedCall call;
     TTerminal caller(true);
@@ -55,7 +60,15 @@ TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rx
 
     int16_t toAnswerer[BlockSamples];
     int16_t toCaller[BlockSamples];
+    auto started = std::chrono::steady_clock::now();
     while (!(caller.End.Ended && answerer.End.Ended) && call.Samples < MaxCallSamples) {
+        if (abort && abort->load()) {
+            call.Aborted = true;
+            call.Error = "cancelled";
+            return call;
+        }
+        if (realPace)
+            std::this_thread::sleep_until(started + std::chrono::microseconds(call.Samples * 1000000 / SampleRate));
         int sent = fax_tx(caller.Fax, toAnswerer, BlockSamples);
         for (int i = sent; i < BlockSamples; ++i)
             toAnswerer[i] = 0;
@@ -82,6 +95,8 @@ void SummariseCall(TSimulatedCall& call, t30_state_t* caller, const TCallEnd& ca
     call.PagesReceived = received.pages_rx;
     call.BitRate = sent.bit_rate;
     call.Ecm = sent.error_correcting_mode != 0;
+    if (const char* ident = t30_get_rx_ident(caller))
+        call.StationId = ident;
 
     if (!callerEnd.Ended || !answererEnd.Ended)
         call.Error = "the call did not end";
@@ -100,8 +115,20 @@ TLineStatus TSimulatedLine::Send(const TLineJob& job)
     std::string rxPath = (fs::path(job.WorkDir) / (job.Id + ".rx.tif")).string();
     std::error_code ignored;
     fs::remove(rxPath, ignored);
+    if (BusyNumbers.count(job.Number) && Calls[job.Number]++ % 2 == 0) {
+        status.State = lsFailed;
+        status.Text = "busy";
+        return status;
+    }
 
-    TSimulatedCall call = RunSimulatedCall(job.TiffPath, rxPath, job.Number);
+    TSimulatedCall call = RunSimulatedCall(job.TiffPath, rxPath, job.Number, RealPace, job.Abort);
+    if (call.Aborted) {
+        fs::remove(rxPath, ignored);
+        status.State = lsAborted;
+        status.Text = call.Error;
+        return status;
+    }
+    status.StationId = call.StationId;
     status.Pages = call.PagesSent;
     status.BitRate = call.BitRate;
     status.LineSeconds = static_cast<double>(call.Samples) / SampleRate;
@@ -138,9 +165,30 @@ TLineStatus TSimulatedLine::Send(const TLineJob& job)
 
 std::unique_ptr<TFaxLine> MakeSimulatedLine(const TLineOptions& options, std::string& error)
 {
-    if (!options.empty()) {
-        error = "the simulated line takes no options (got " + options.begin()->first + ")";
-        return nullptr;
+    bool realPace = false;
+    std::set<std::string> busy;
+    for (const auto& [key, value] : options) {
+        if (key == "pace") {
+            if (value != "fast" && value != "real") {
+                error = "invalid --simulated-pace (fast or real): " + value;
+                return nullptr;
+            }
+            realPace = value == "real";
+        } else if (key == "busy") {
+            std::string list = value;
+            std::replace(list.begin(), list.end(), ',', ' ');
+            std::istringstream numbers(list);
+            for (std::string number; numbers >> number;) {
+                if (number.find_first_not_of("0123456789") != std::string::npos) {
+                    error = "invalid number in --simulated-busy: " + number;
+                    return nullptr;
+                }
+                busy.insert(number);
+            }
+        } else {
+            error = "unknown option --simulated-" + key + " (known: pace, busy)";
+            return nullptr;
+        }
     }
-    return std::make_unique<TSimulatedLine>();
+    return std::make_unique<TSimulatedLine>(realPace, std::move(busy));
 }

@@ -72,7 +72,6 @@ TSipLine::TSipLine(TSipSettings settings, TRetryPolicy retry) : Settings(std::mo
 TSipLine::~TSipLine()
 {
     Stopping = true;
-    CancelCall = true;
     JoinReceiver();
     Agent.Stop();
     JoinReceiver();
@@ -83,19 +82,6 @@ bool TSipLine::Start(std::string& error)
     return Agent.Start(
         Settings, [this](const std::shared_ptr<TSipCall>& call, TSipLocalMedia& local) { return Answer(call, local); },
         error);
-}
-
-void TSipLine::Interrupt()
-{
-    Stopping = true;
-    CancelCall = true;
-}
-
-void TSipLine::Cancel(const std::string& jobId)
-{
-    std::lock_guard lock(Guard);
-    if (CurrentJob == jobId)
-        CancelCall = true;
 }
 
 void TSipLine::StartReceiving(const std::string& workDir, const std::string& receivedDir)
@@ -116,33 +102,31 @@ TLineStatus TSipLine::Busy(const TLineJob& job, const std::string& what)
     int attempts = 0;
     long seconds = 0;
     if (!Retries.Failed(job.Id, attempts, seconds))
-        return {lsFailed, {}, what + " (" + std::to_string(attempts) + " attempts)", 0, 0, 0, {}};
+        return {lsFailed, {}, what + " (" + std::to_string(attempts) + " attempts)", 0, 0, 0, {}, {}};
     std::string text = what + "; calling again in " + std::to_string(seconds) + " s (attempt "
         + std::to_string(attempts) + " of " + std::to_string(Retries.Settings().Limit) + ")";
     Retries.SetText(job.Id, text);
-    return {lsPending, {}, text, 0, 0, 0, {}};
+    return {lsPending, {}, text, 0, 0, 0, {}, {}};
 }
 
 TLineStatus TSipLine::Send(const TLineJob& job)
 {
     std::string waiting;
     if (Retries.Waiting(job.Id, waiting))
-        return {lsPending, {}, waiting, 0, 0, 0, {}};
+        return {lsPending, {}, waiting, 0, 0, 0, {}, {}};
     {
         std::lock_guard lock(Guard);
         if (InCall)
-            return {lsPending, {}, "the line is receiving a fax", 0, 0, 0, {}};
+            return {lsPending, {}, "the line is receiving a fax", 0, 0, 0, {}, {}};
         InCall = true;
-        CurrentJob = job.Id;
-        CancelCall = Stopping.load();
     }
+    const std::atomic<bool>& abort = job.Abort ? *job.Abort : NoAbort;
     struct TRelease {
         TSipLine& Line;
         ~TRelease()
         {
             std::lock_guard lock(Line.Guard);
             Line.InCall = false;
-            Line.CurrentJob.clear();
         }
     } release{*this};
 
@@ -151,13 +135,13 @@ TLineStatus TSipLine::Send(const TLineJob& job)
     if (!Agent.WaitRegistered(RegistrationWait, authFailed, error)) {
         if (authFailed) {
             Retries.Forget(job.Id);
-            return {lsFailed, {}, AuthFailureText, 0, 0, 0, {}};
+            return {lsFailed, {}, AuthFailureText, 0, 0, 0, {}, {}};
         }
         return Busy(job, "not registered with " + Settings.Server + ": " + error);
     }
     TSipFaxSession session(true, job.TiffPath, Settings.User);
     if (!session.Open(Agent.LocalAddress(), Settings.T38 != tmNever, error))
-        return {lsFailed, {}, error, 0, 0, 0, {}};
+        return {lsFailed, {}, error, 0, 0, 0, {}, {}};
 
     bool offerT38 = Settings.T38 == tmAlways;
     std::shared_ptr<TSipCall> call = Agent.Invite(job.Number, session.Local(), offerT38);
@@ -177,8 +161,8 @@ TLineStatus TSipLine::Send(const TLineJob& job)
         if (call->Phase == cpUp || call->Phase == cpEnded)
             break;
         lock.unlock();
-        if (CancelCall || TClock::now() >= ringUntil) {
-            noAnswer = !CancelCall;
+        if (abort || TClock::now() >= ringUntil) {
+            noAnswer = !abort;
             Agent.Hangup(call);  // CANCEL
             WaitWhile(*call, {cpDialling, cpRinging, cpUp}, TClock::now() + EndWait);
             break;
@@ -193,21 +177,21 @@ TLineStatus TSipLine::Send(const TLineJob& job)
         phase = call->Phase;
         if (phase == cpEnded && call->AuthFailed)
             status.Text = AuthFailureText;
-        else if (phase == cpEnded && !noAnswer && !CancelCall && (call->EndStatus == 486 || call->EndStatus == 600))
+        else if (phase == cpEnded && !noAnswer && !abort && (call->EndStatus == 486 || call->EndStatus == 600))
             return Busy(job, "busy");
-        else if (phase == cpEnded && !noAnswer && !CancelCall)
+        else if (phase == cpEnded && !noAnswer && !abort)
             status.Text = SipFailureText(call->EndStatus, call->EndText);
     }
     if (phase != cpUp) {
-        if (Stopping)
-            return {lsPending, {}, "interrupted", 0, 0, 0, {}};
+        if (abort && status.Text.empty())
+            return {lsAborted, {}, "cancelled", 0, 0, 0, {}, {}};
         if (status.Text.empty())
-            status.Text = CancelCall ? "cancelled" : "no answer";
+            status.Text = "no answer";
         Retries.Forget(job.Id);
         return status;
     }
 
-    TSipFaxResult result = session.Run(Agent, call, false, CancelCall);
+    TSipFaxResult result = session.Run(Agent, call, false, abort);
     Retries.Forget(job.Id);
     status.Pages = result.Pages;
     status.BitRate = result.BitRate;
@@ -216,13 +200,13 @@ TLineStatus TSipLine::Send(const TLineJob& job)
     if (result.Completed) {
         status.State = lsDone;
         status.Text = "sent over " + status.Media + " at " + std::to_string(result.BitRate) + " bit/s";
-    } else if (Stopping) {
-        status.State = lsPending;
-        status.Text = "interrupted";
+    } else if (abort) {
+        status.State = lsAborted;
+        status.Text = "cancelled: " + PagesText(result.Pages, job.Pages);
     } else if (result.HungUp) {
         status.Text = "the far end hung up: " + PagesText(result.Pages, job.Pages);
     } else {
-        status.Text = (CancelCall ? std::string("cancelled") : result.Error) + ": " + PagesText(result.Pages, job.Pages);
+        status.Text = result.Error + ": " + PagesText(result.Pages, job.Pages);
     }
     return status;
 }

@@ -27,9 +27,9 @@ public:
 
     std::string Name() const override { return "sip"; }
     bool Simulated() const override { return false; }
+    // A cancel or a stop while the call rings sends CANCEL, once it is up BYE;
+    // either way Send returns lsAborted.
     TLineStatus Send(const TLineJob& job) override;
-    void Interrupt() override;
-    void Cancel(const std::string& jobId) override;
     void StartReceiving(const std::string& workDir, const std::string& receivedDir) override;
 
 private:
@@ -44,14 +44,13 @@ private:
 
     std::mutex Guard;             // guards what follows
     bool InCall = false;          // a call, ours or incoming, holds the line
-    std::string CurrentJob;       // the job being sent
     std::string WorkDir;          // empty until StartReceiving
     std::string ReceivedDir;
     std::thread Receiver;         // the thread of the incoming call, when one ran
     int Received = 0;
 
-    std::atomic<bool> Stopping{false};
-    std::atomic<bool> CancelCall{false};
+    std::atomic<bool> Stopping{false};  // the line is closing: an incoming call ends
+    const std::atomic<bool> NoAbort{false};
 };
 
 // The factory registered under "sip". Options: server, user, password,

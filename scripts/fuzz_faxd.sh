@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the fax service's readers (BMP, JPEG, PNG, TIFF, text) with clang's
+# Fuzzes the fax service's readers (BMP, JPEG, PNG, TIFF, text, the office
+# formats' signatures) with clang's
 # libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer, each for a
 # bounded time: FUZZ_SECONDS per reader (default 60). Crashing inputs are kept
 # in build-fuzz/<reader>/ and make the script fail.
@@ -11,7 +12,7 @@ out="$root/build-fuzz"
 mkdir -p "$out"
 faxd="$root/faxd"
 sources=(bmp_reader.cpp jpeg_reader.cpp png_reader.cpp tiff_picture_reader.cpp tiff_file.cpp grey_picture.cpp
-         picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp)
+         picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp ../src/automation/office/office_format.cpp)
 # The BMP reader is the application's own picture library.
 image_sources=("$root"/src/image/*.cpp)
 image_sources=("${image_sources[@]/*image_panel.cpp/}")
@@ -42,9 +43,21 @@ if [ ! -d "$seeds" ]; then
   rm "$seeds/colour.ppm"
 fi
 
+if [ ! -d "$seeds/office" ]; then
+  mkdir -p "$seeds/office"
+  (cd "$seeds/office" && python3 -c '
+import zipfile
+with zipfile.ZipFile("a.docx", "w") as z:
+    z.writestr("[Content_Types].xml", "<Types/>"); z.writestr("word/document.xml", "<w:document/>")
+with zipfile.ZipFile("a.odt", "w") as z:
+    z.writestr("mimetype", "application/vnd.oasis.opendocument.text"); z.writestr("content.xml", "<x/>")
+')
+  printf '\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1' > "$seeds/office/ole.doc"
+fi
+
 status=0
 number=1
-for reader in bmp jpeg png tiff text; do
+for reader in bmp jpeg png tiff text office; do
   binary="$out/fuzz_$reader"
   clang++ "${flags[@]}" -DFUZZ_READER=$number "$root/tests/faxd/fuzz/reader_fuzzer.cpp" \
     "${sources[@]/#/$faxd/}" ${image_sources[@]} "${libs[@]}" -o "$binary"

@@ -44,6 +44,12 @@ bool OpenSession(THylafaxSession& session, THylafaxOutcome& outcome, std::string
     return false;
 }
 
+// hfaxd's answer to JOB for a job it does not have:
+// "500 Cannot set job 6; job does not exist (No such file or directory)."
+bool SaysJobIsGone(const THylafaxReply& reply) {
+    return reply.Code == 500 && reply.Text().find("does not exist") != std::string::npos;
+}
+
 THylafaxOutcome OutcomeOf(const THylafaxReply& reply) { return reply.Received() ? hoRefused : hoUnreachable; }
 
 }  // namespace
@@ -165,10 +171,15 @@ THylafaxJobStatus THylafaxClient::Query(const std::string& jobId) {
         return status;
     }
     if (job.Code != 200) {
-        // hfaxd answers 500 "job does not exist" for a job that is gone.
-        status.Outcome = hoOk;
-        status.Exists = false;
-        status.Status = job.Text();
+        if (SaysJobIsGone(job)) {
+            status.Outcome = hoOk;
+            status.Exists = false;
+            status.Status = job.Text();
+        } else {
+            // Busy, not logged in, out of resources: the server cannot say now.
+            status.Outcome = hoUnreachable;
+            status.Error = "JOB " + jobId + ": " + job.Describe();
+        }
         return status;
     }
     status.Exists = true;
@@ -206,7 +217,7 @@ THylafaxOutcome THylafaxClient::Kill(const std::string& jobId, std::string& erro
     THylafaxReply job = session.Command("JOB " + jobId);
     if (job.Code != 200) {
         error = "JOB " + jobId + ": " + job.Describe();
-        return OutcomeOf(job);
+        return SaysJobIsGone(job) ? hoRefused : hoUnreachable;
     }
     THylafaxReply killed = session.Command("JKILL");
     if (killed.Code != 200) {

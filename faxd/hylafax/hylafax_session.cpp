@@ -1,14 +1,33 @@
 #include "hylafax/hylafax_session.h"
 
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// What is left of the time a command may take, in whole milliseconds.
+int RemainingMs(TClock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+}  // namespace
+
 THylafaxReply THylafaxSession::ReadReply() {
+    return ReadReply(TClock::now() + std::chrono::milliseconds(Settings.TimeoutMs));
+}
+
+THylafaxReply THylafaxSession::ReadReply(TClock::time_point deadline) {
     THylafaxReplyParser parser;
     std::string line;
-    constexpr int kMaxLines = 10000;
-    for (int i = 0; i < kMaxLines && !parser.Complete(); ++i) {
-        if (!Control.ReadLine(line, Settings.TimeoutMs) || !parser.Feed(line)) {
+    size_t received = 0;
+    while (!parser.Complete()) {
+        // A server that trickles lines or sends without end fails like one that is silent.
+        int left = RemainingMs(deadline);
+        if (left == 0 || received > MaxReplyBytes || !Control.ReadLine(line, left) || !parser.Feed(line)) {
             Control.Close();
             return {};
         }
+        received += line.size() + 2;
     }
     if (!parser.Complete()) {
         Control.Close();
@@ -18,11 +37,12 @@ THylafaxReply THylafaxSession::ReadReply() {
 }
 
 THylafaxReply THylafaxSession::Command(const std::string& line) {
+    auto deadline = TClock::now() + std::chrono::milliseconds(Settings.TimeoutMs);
     if (!Control.IsOpen() || !Control.WriteAll(line + "\r\n", Settings.TimeoutMs)) {
         Control.Close();
         return {};
     }
-    return ReadReply();
+    return ReadReply(deadline);
 }
 
 bool THylafaxSession::Open(std::string& error, bool& refused) {

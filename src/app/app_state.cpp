@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -26,11 +27,29 @@ std::string WithoutTrailingSlash(std::string path) {
     return path;
 }
 
+// A folder the files may live in: ours, and nobody else may write to it
+// (or plant a link to where our files would be written).
+bool IsPrivateFolder(const std::string& dir) {
+    struct stat info {};
+    return !dir.empty() && ::stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+// A program folder of the system (where the package and `cmake --install`
+// put the programs) is never a place for a user's files, even for an
+// administrator who may write there.
+bool IsInstalledProgramFolder(const std::string& dir) {
+#ifdef PELMOR_INSTALL_BINDIR
+    if (dir == WithoutTrailingSlash(PELMOR_INSTALL_BINDIR)) return true;
+#endif
+    return dir == "/bin" || dir == "/sbin" || dir.starts_with("/usr/");
+}
+
 } // namespace
 
 std::string ResolveAppDir(const std::string& executableDir, const std::string& dataHome) {
     std::string dir = WithoutTrailingSlash(executableDir);
-    if (!dir.empty() && access(dir.c_str(), W_OK | X_OK) == 0) return dir;
+    if (IsPrivateFolder(dir) && !IsInstalledProgramFolder(dir)) return dir;
 
     std::string base = dataHome;
     if (base.empty()) {

@@ -18,8 +18,10 @@ std::string BookPath();      // AppDir + "/faxnum"
 std::string BookTempPath();  // AppDir + "/faxnum1"
 std::string SettingsPath();  // AppDir + "/Pelmor.txt"
 
-// The folder the system keeps its files in: the executable's folder when it is
-// writable, else dataHome + "/pelmor" (created). dataHome is $XDG_DATA_HOME or
+// The folder the system keeps its files in: the executable's folder when this
+// user owns it, may write to it and nobody else may, and it is not an
+// installed program folder (/usr/..., /bin, the install prefix's bin), else
+// dataHome + "/pelmor" (created). dataHome is $XDG_DATA_HOME or
 // ~/.local/share when empty. Returns empty when neither can be used.
 std::string ResolveAppDir(const std::string& executableDir, const std::string& dataHome = {});
 

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -31,6 +32,12 @@ void FitNumberField(QLineEdit& edit, int pixels) {
 void TEdit::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);
     emit DoubleClicked();
+}
+
+void AskForJapaneseInput(QWidget* edit) {
+    edit->setAttribute(Qt::WA_InputMethodEnabled);
+    edit->setInputMethodHints(Qt::ImhNone);
+    edit->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 
 void TMemo::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -47,6 +47,10 @@ protected:
 // far as the field's width needs.
 void FitNumberField(QLineEdit& edit, int pixels);
 
+// Asks the input method for Japanese (hiragana) input in an edit: no
+// preference for Latin letters, and Japanese as the edit's language.
+void AskForJapaneseInput(QWidget* edit);
+
 // A multi-line edit that reports a double click.
 class TMemo : public QPlainTextEdit {
     Q_OBJECT

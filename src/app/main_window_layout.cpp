@@ -43,7 +43,7 @@ void TForm1::CreateControls() {
 
     Memo1 = Named(new TMemo(this), "Memo1", 104, 240, 250, 89);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNone);
+    AskForJapaneseInput(Memo1);
 
     Btn5 = Named(new TWrapButton(QStringLiteral("画像送信時の設定"), this), "Btn5", 4, 283, 84, 33);
 

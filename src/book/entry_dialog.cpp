@@ -48,6 +48,7 @@ TForm2::TForm2(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window | Qt::Frame
     Label0 = Place(WhiteBoldLabel(QStringLiteral("名前"), this), "Label0", 127, 67);
     Edit0 = Place(new QLineEdit(this), "Edit0", 127, 80, 207, 19);
     Edit0->setFont(PixelFont(font(), 15, false));
+    AskForJapaneseInput(Edit0);
     Label1 = Place(WhiteBoldLabel(QStringLiteral("FAX番号"), this), "Label1", 127, 124, 51, 12);
     Edit1 = Place(new QLineEdit(this), "Edit1", 127, 136, 90, 19);
     FitNumberField(*Edit1, 16);

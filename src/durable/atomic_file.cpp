@@ -32,12 +32,15 @@ std::string ResolveLinkTarget(const std::string& path) {
     return path;
 }
 
-bool TAtomicFile::Open(const std::string& target, mode_t newMode) {
+bool TAtomicFile::Open(const std::string& target, mode_t newMode, bool followLink) {
     Discard();
     Landed = false;
-    Target = ResolveLinkTarget(target);
+    Flush = true;
+    Target = followLink ? ResolveLinkTarget(target) : target;
     struct stat existing {};
-    bool exists = ::stat(Target.c_str(), &existing) == 0;
+    // Without following, only a file of its own lends its mode, never a link.
+    bool exists = followLink ? ::stat(Target.c_str(), &existing) == 0
+                             : ::lstat(Target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
 
     fs::path destination(Target);
     fs::path folder = destination.parent_path();
@@ -45,7 +48,7 @@ bool TAtomicFile::Open(const std::string& target, mode_t newMode) {
                          destination.filename().string() + ".tmp-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = prefix + RandomSuffix();
-        Handle.Reset(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, newMode));
+        Handle.Reset(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, newMode));
         if (Handle) {
             TempPath = candidate;
             if (exists) ::fchmod(Handle.Get(), existing.st_mode & 07777);
@@ -86,7 +89,7 @@ bool TAtomicFile::Commit(bool overwrite) {
         errno = EBADF;
         return false;
     }
-    if (::fsync(Handle.Get()) != 0) return Fail();
+    if (Flush && ::fsync(Handle.Get()) != 0) return Fail();
     if (!Handle.Close()) {
         int error = errno;
         ::unlink(TempPath.c_str());
@@ -101,5 +104,5 @@ bool TAtomicFile::Commit(bool overwrite) {
         return false;
     }
     Landed = true;
-    return SyncFolderOf(Target);
+    return !Flush || SyncFolderOf(Target);
 }

@@ -22,11 +22,16 @@ public:
 
     // Creates the temporary file beside target (beside the file a symbolic
     // link at target points to, so that the link stays). It takes the
-    // target's permission bits when the target exists, else newMode.
-    bool Open(const std::string& target, mode_t newMode = 0666);
+    // target's permission bits when the target exists, else newMode. With
+    // followLink false, a link at target is replaced like any file, never
+    // written through.
+    bool Open(const std::string& target, mode_t newMode = 0666, bool followLink = true);
     bool Write(std::string_view bytes);
     // Gives the file these permission bits.
     void SetMode(mode_t mode);
+    // A file that need not outlast a power cut (one made again on demand)
+    // lands without being flushed to disk: still whole, only sooner.
+    void SkipFlush() { Flush = false; }
     // With overwrite false, a target that exists by now is refused (EEXIST).
     // False also when the content landed but the folder could not be flushed
     // (HasLanded tells).
@@ -46,6 +51,7 @@ private:
     std::string TempPath;
     TUniqueFd Handle;
     bool Landed = false;
+    bool Flush = true;
 };
 
 // The file a symbolic link at path points to; path itself otherwise.

@@ -56,6 +56,11 @@ bool WriteFileDurably(const std::string& path, std::string_view bytes, unsigned 
     return file.Open(path, mode) && file.Write(bytes) && file.Commit();
 }
 
+bool ReplaceFileDurably(const std::string& path, std::string_view bytes, unsigned mode) {
+    TAtomicFile file;
+    return file.Open(path, mode, false) && file.Write(bytes) && file.Commit();
+}
+
 bool RenameDurably(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) return false;
     bool ok = SyncFolderOf(to);
@@ -70,8 +75,17 @@ bool RemoveDurably(const std::string& path) {
 
 bool AppendDurably(const std::string& path, std::string_view bytes) {
     TUniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
-    if (!fd) return false;
-    bool ok = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0;
+    struct stat before {};
+    if (!fd || ::fstat(fd.Get(), &before) != 0) return false;
+    if (!WriteAll(fd.Get(), bytes)) {
+        // A short write (full disk, file-size limit) leaves no part of the
+        // bytes behind, so that a retry does not follow half a record.
+        int error = errno;
+        if (::ftruncate(fd.Get(), before.st_size) == 0) ::fsync(fd.Get());
+        errno = error;
+        return false;
+    }
+    bool ok = ::fsync(fd.Get()) == 0;
     return fd.Close() && ok;
 }
 

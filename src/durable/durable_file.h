@@ -26,6 +26,10 @@ bool WriteAll(int fd, std::string_view bytes);
 // gets the given mode; a file that was there keeps its own.
 bool WriteFileDurably(const std::string& path, std::string_view bytes, unsigned mode = 0600);
 
+// As WriteFileDurably, but whatever is at path is replaced, a symbolic link
+// too: a link planted there is never followed.
+bool ReplaceFileDurably(const std::string& path, std::string_view bytes, unsigned mode = 0600);
+
 // Renames from to to (same file system) and fsyncs both folders.
 bool RenameDurably(const std::string& from, const std::string& to);
 
@@ -33,6 +37,8 @@ bool RenameDurably(const std::string& from, const std::string& to);
 bool RemoveDurably(const std::string& path);
 
 // Appends bytes to a file and fsyncs it (the file is created if missing).
+// When only part of the bytes could be written, the file is cut back to its
+// length before the call.
 bool AppendDurably(const std::string& path, std::string_view bytes);
 
 // Creates a folder (and its parents) with the given mode when missing.

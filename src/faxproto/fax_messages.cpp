@@ -43,7 +43,64 @@ bool DecodeSubmit(const TJsonValue& object, TSubmitRequest& submit, std::string&
         return false;
     }
     submit.Body = body->AsString();
+    if (const TJsonValue* name = object.Find("name"); name && !name->IsNull()) {
+        if (!name->IsString() || name->AsString().size() > MaxFaxNameBytes) {
+            error = "name must be a string of at most 256 bytes";
+            return false;
+        }
+        submit.Name = name->AsString();
+    }
     return true;
+}
+
+bool DecodeJobId(const TJsonValue& object, std::string& id, std::string& error) {
+    const TJsonValue* value = object.Find("id");
+    if (value && value->IsInteger() && value->AsInteger() > 0) id = std::to_string(value->AsInteger());
+    else if (value && value->IsString()) id = value->AsString();
+    if (id.empty() || id.size() > 15 || id.find_first_not_of("0123456789") != std::string::npos) {
+        error = "no job id";
+        return false;
+    }
+    return true;
+}
+
+TObject JobMembers(const TJobInfo& job) {
+    TObject members{{"error", job.Error},
+                    {"finished", job.Finished},
+                    {"id", job.Id},
+                    {"line", job.Line},
+                    {"line_seconds", job.LineSeconds},
+                    {"name", job.Name},
+                    {"number", job.Number},
+                    {"pages", job.Pages},
+                    {"remote_id", job.RemoteId},
+                    {"simulated", job.Simulated},
+                    {"state", job.State},
+                    {"station_id", job.StationId},
+                    {"status", job.Status},
+                    {"submitted", job.Submitted}};
+    return members;
+}
+
+TJobInfo ReadJob(const TJsonValue& entry) {
+    TJobInfo job;
+    job.Id = StringOf(entry, "id");
+    job.Number = StringOf(entry, "number");
+    job.State = StringOf(entry, "state");
+    if (const TJsonValue* pages = entry.Find("pages"); pages && pages->IsNumber())
+        job.Pages = static_cast<int64_t>(pages->AsNumber());
+    job.Error = StringOf(entry, "error");
+    job.Line = StringOf(entry, "line");
+    job.Simulated = BoolOf(entry, "simulated");
+    job.RemoteId = StringOf(entry, "remote_id");
+    job.Status = StringOf(entry, "status");
+    job.Submitted = StringOf(entry, "submitted");
+    job.Finished = StringOf(entry, "finished");
+    job.Name = StringOf(entry, "name");
+    if (const TJsonValue* seconds = entry.Find("line_seconds"); seconds && seconds->IsNumber())
+        job.LineSeconds = seconds->AsNumber();
+    job.StationId = StringOf(entry, "station_id");
+    return job;
 }
 
 // The service's answers list their members in name order.
@@ -67,9 +124,16 @@ bool IsValidFaxNumber(const std::string& number) {
 std::string EncodeRequest(const TFaxRequest& request) {
     if (const auto* connect = std::get_if<TConnectRequest>(&request))
         return EncodeJson(TJsonValue(TObject{{"op", "connect"}, {"server", connect->Server}}));
-    if (const auto* submit = std::get_if<TSubmitRequest>(&request))
-        return EncodeJson(TJsonValue(
-            TObject{{"op", "submit"}, {"recipients", Strings(submit->Recipients)}, {"body", submit->Body}}));
+    if (const auto* submit = std::get_if<TSubmitRequest>(&request)) {
+        TObject members{{"op", "submit"}, {"recipients", Strings(submit->Recipients)}, {"body", submit->Body}};
+        if (!submit->Name.empty()) members.emplace_back("name", submit->Name);
+        return EncodeJson(TJsonValue(std::move(members)));
+    }
+    if (const auto* cancel = std::get_if<TCancelRequest>(&request))
+        return EncodeJson(TJsonValue(TObject{{"op", "cancel"}, {"id", cancel->Id}}));
+    if (const auto* resend = std::get_if<TResendRequest>(&request))
+        return EncodeJson(TJsonValue(TObject{{"op", "resend"}, {"id", resend->Id}}));
+    if (std::holds_alternative<TWatchRequest>(request)) return EncodeJson(TJsonValue(TObject{{"op", "watch"}}));
     return EncodeJson(TJsonValue(TObject{{"op", "jobs"}}));
 }
 
@@ -103,6 +167,17 @@ bool DecodeRequest(std::string_view line, TFaxRequest& request, std::string& err
         request = TJobsRequest{};
         return true;
     }
+    if (op->AsString() == "cancel" || op->AsString() == "resend") {
+        std::string id;
+        if (!DecodeJobId(*object, id, error)) return false;
+        if (op->AsString() == "cancel") request = TCancelRequest{id};
+        else request = TResendRequest{id};
+        return true;
+    }
+    if (op->AsString() == "watch") {
+        request = TWatchRequest{};
+        return true;
+    }
     error = "unknown op";
     return false;
 }
@@ -111,26 +186,34 @@ std::string EncodeAnswer(const TConnectAnswer& answer) {
     return Answer({{"service", answer.Service},
                    {"protocol", answer.Protocol},
                    {"line", answer.Line},
-                   {"simulated", answer.Simulated}});
+                   {"simulated", answer.Simulated},
+                   {"sent_items", answer.SentItems},
+                   {"reports", answer.Reports}});
 }
 
 std::string EncodeAnswer(const TSubmitAnswer& answer) { return Answer({{"jobs", Strings(answer.Jobs)}}); }
 
 std::string EncodeAnswer(const TJobsAnswer& answer) {
     TJsonValue::TArray jobs;
-    for (const TJobInfo& job : answer.Jobs)
-        jobs.emplace_back(TObject{{"error", job.Error},
-                                  {"finished", job.Finished},
-                                  {"id", job.Id},
-                                  {"line", job.Line},
-                                  {"number", job.Number},
-                                  {"pages", job.Pages},
-                                  {"remote_id", job.RemoteId},
-                                  {"simulated", job.Simulated},
-                                  {"state", job.State},
-                                  {"status", job.Status},
-                                  {"submitted", job.Submitted}});
+    jobs.reserve(answer.Jobs.size());
+    for (const TJobInfo& job : answer.Jobs) jobs.emplace_back(JobMembers(job));
     return Answer({{"jobs", std::move(jobs)}});
+}
+
+std::string EncodeAgreement() { return Answer({}); }
+
+std::string EncodeJobEvent(const TJobInfo& job) {
+    TObject members = JobMembers(job);
+    members.insert(members.begin(), {"event", "job"});
+    return EncodeJson(TJsonValue(std::move(members)));
+}
+
+std::optional<TJobInfo> DecodeJobEvent(std::string_view line) {
+    std::optional<TJsonValue> object = DecodeJson(line);
+    if (!object || StringOf(*object, "event") != "job") return std::nullopt;
+    TJobInfo job = ReadJob(*object);
+    if (job.Id.empty()) return std::nullopt;
+    return job;
 }
 
 std::string EncodeRefusal(const std::string& error) {
@@ -155,6 +238,8 @@ TConnectAnswer ReadConnectAnswer(const TJsonValue& object) {
         answer.Protocol = protocol->IsInteger() ? protocol->AsInteger() : -1;
     answer.Line = StringOf(object, "line");
     answer.Simulated = BoolOf(object, "simulated");
+    answer.SentItems = StringOf(object, "sent_items");
+    answer.Reports = StringOf(object, "reports");
     return answer;
 }
 
@@ -173,21 +258,6 @@ TJobsAnswer ReadJobsAnswer(const TJsonValue& object) {
     TJobsAnswer answer;
     const TJsonValue* jobs = object.Find("jobs");
     if (!jobs || !jobs->IsArray()) return answer;
-    for (const TJsonValue& entry : jobs->AsArray()) {
-        TJobInfo job;
-        job.Id = StringOf(entry, "id");
-        job.Number = StringOf(entry, "number");
-        job.State = StringOf(entry, "state");
-        if (const TJsonValue* pages = entry.Find("pages"); pages && pages->IsNumber())
-            job.Pages = static_cast<int64_t>(pages->AsNumber());
-        job.Error = StringOf(entry, "error");
-        job.Line = StringOf(entry, "line");
-        job.Simulated = BoolOf(entry, "simulated");
-        job.RemoteId = StringOf(entry, "remote_id");
-        job.Status = StringOf(entry, "status");
-        job.Submitted = StringOf(entry, "submitted");
-        job.Finished = StringOf(entry, "finished");
-        answer.Jobs.push_back(std::move(job));
-    }
+    for (const TJsonValue& entry : jobs->AsArray()) answer.Jobs.push_back(ReadJob(entry));
     return answer;
 }

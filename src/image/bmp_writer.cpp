@@ -1,10 +1,8 @@
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
-#include "durable/unique_file.h"
+#include "durable/atomic_file.h"
 #include "image/bitmap.h"
 
 namespace {
@@ -58,21 +56,21 @@ bool TBitmap::SaveToFile(const std::string& path) const
         head.push_back(0);
     }
 
-    bool written = false;
-    {
-        TUniqueFile file(std::fopen(path.c_str(), "wb"));
-        if (!file)
-            return false;
-        written = std::fwrite(head.data(), 1, head.size(), file.get()) == head.size();
-        for (int y = FHeight - 1; written && y >= 0; --y)
-            written = std::fwrite(ScanLine(y), 1, FRowBytes, file.get()) == FRowBytes;
-        written = written && std::fflush(file.get()) == 0;
-        written = std::fclose(file.release()) == 0 && written;
+    // Through a fresh file of its own (a symbolic link planted at path is
+    // replaced, never written through) that takes path's place whole; a
+    // failure leaves what was there before.
+    TAtomicFile file;
+    if (!file.Open(path, 0666, false))
+        return false;
+    file.SkipFlush();
+    std::string chunk(reinterpret_cast<const char*>(head.data()), head.size());
+    bool written = true;
+    for (int y = FHeight - 1; written && y >= 0; --y) {
+        chunk.append(reinterpret_cast<const char*>(ScanLine(y)), FRowBytes);
+        if (chunk.size() >= (1u << 20) || y == 0) {
+            written = file.Write(chunk);
+            chunk.clear();
+        }
     }
-    if (!written) {
-        // Leave no half-written picture behind.
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    }
-    return written;
+    return written && (FHeight > 0 || file.Write(chunk)) && file.Commit();
 }

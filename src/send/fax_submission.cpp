@@ -23,11 +23,12 @@ void SubmitLegacy(TVariant& server, TVariant& doc, const std::string& serverName
 // The extended fax objects: the document is created on its own and submitted
 // through the connected server.
 void SubmitExtended(TVariant& server, TVariant& doc, const std::string& serverName, const std::string& faxNumber,
-                    const std::string& filePath) {
+                    const std::string& filePath, const std::string& recipientName) {
     server = CreateObject("FAXCOMEX.FaxServer");
     server.Call("Connect", {serverName});
     doc = CreateObject("FAXCOMEX.FaxDocument");
-    doc.Get("Recipients").Call("Add", {faxNumber});
+    if (recipientName.empty()) doc.Get("Recipients").Call("Add", {faxNumber});
+    else doc.Get("Recipients").Call("Add", {faxNumber, recipientName});
     doc.Put("Body", filePath);
     doc.Call("ConnectedSubmit", {server});
     server.Call("Disconnect");
@@ -35,7 +36,7 @@ void SubmitExtended(TVariant& server, TVariant& doc, const std::string& serverNa
 
 } // namespace
 
-bool SubmitFax(const std::string& faxNumber, const std::string& filePath) {
+bool SubmitFax(const std::string& faxNumber, const std::string& filePath, const std::string& recipientName) {
     const std::string serverName = GetLocalComputerName();
     const bool legacy = IsWindows2000();
     TVariant server;
@@ -43,7 +44,7 @@ bool SubmitFax(const std::string& faxNumber, const std::string& filePath) {
     bool ok = true;
     try {
         if (legacy) SubmitLegacy(server, doc, serverName, faxNumber, filePath);
-        else SubmitExtended(server, doc, serverName, faxNumber, filePath);
+        else SubmitExtended(server, doc, serverName, faxNumber, filePath, recipientName);
     } catch (const TAutomationError&) {
         ok = false;
     }

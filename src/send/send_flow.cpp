@@ -6,6 +6,7 @@
 #include "automation/server_registry.h"
 #include "book/destination_book.h"
 #include "book/fax_number.h"
+#include "durable/unique_fd.h"
 #include "platform/busy_cursor.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
@@ -18,7 +19,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,6 +36,14 @@ bool IsDirectory(const std::string& path) {
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(path, ec);
+}
+
+// Whether path is a file to hand over: looked at once, through a handle that
+// opens nothing (a device or a FIFO is never opened), and a regular file.
+bool IsRegularFile(const std::string& path) {
+    TUniqueFd handle(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    struct stat info {};
+    return handle && ::fstat(handle.Get(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace
@@ -54,10 +65,12 @@ void TForm1::SelectDestination(const std::string& name, const std::string& numbe
         SetDropScreen(true);
         return;
     }
-    if (ShowMessage("ファイルDragDropじゃなく、下のメモ書き(" + FirstCharacters(memo, 5) + "・・・)をそのまま送信していい?",
+    // The memo as it is sent: each line ends in CR LF, and so it is counted.
+    const std::string text = WithCrLf(memo);
+    if (ShowMessage("ファイルDragDropじゃなく、下のメモ書き(" + FirstCharacters(text, 5) + "・・・)をそのまま送信していい?",
                     "「うっかり入れただけ」なら、消してくれ(ダブルクリックで消せる)", mbYesNo) != mrYes)
         return;
-    WriteTextFile(TempTextPath, WithCrLf(memo));
+    WriteTempFile(TempTextPath, text);
     UpdateBook(baAddIfNew, DestName, DestNumber);
     SendFilePath = TempTextPath;
     SubmitSendFile();
@@ -113,7 +126,7 @@ void TForm1::DispatchSendFile() {
             ReportNoText();
             return;
         }
-        WriteTextFile(TempTextPath, text);
+        WriteTempFile(TempTextPath, text);
     }
     SendFilePath = TempTextPath;
     SubmitSendFile();
@@ -122,7 +135,7 @@ void TForm1::DispatchSendFile() {
 void TForm1::SubmitSendFile() {
     LastSubmitOk = false;
     ClearImages();
-    if (!FileExists(SendFilePath)) return;
+    if (!IsRegularFile(SendFilePath)) return;
     bool ok = false;
     {
         // Restored on every way out, an error in the folder snapshot included.
@@ -134,13 +147,13 @@ void TForm1::SubmitSendFile() {
         }
         Sleep(PauseBeforeSubmitMs);
         if (folder.empty()) {
-            ok = SubmitFax(DestNumber, SendFilePath);
+            ok = SubmitFax(DestNumber, SendFilePath, DestName);
         } else {
             HistoryFso = CreateObject("Scripting.FileSystemObject");
             HistoryFolderObject = HistoryFso.Call("GetFolder", {folder});
             // Held as 64 bits: a sent-items folder of several gigabytes is normal.
             HistoryFolderSize = HistoryFolderObject.Get("Size").AsInt64();
-            ok = SubmitFax(DestNumber, SendFilePath);
+            ok = SubmitFax(DestNumber, SendFilePath, DestName);
             if (ok) {
                 Timer1->setInterval(WatchIntervalMs);
                 Timer1->start();

@@ -2,6 +2,10 @@
 
 #include "automation/automation_error.h"
 #include "automation/server_registry.h"
+#include "durable/durable_file.h"
+
+#include <cerrno>
+#include <cstring>
 
 #include <exception>
 #include <utility>
@@ -64,6 +68,11 @@ void WriteTextFile(const std::string& path, const std::string& text) {
     stream.Call("Close");
     stream.Clear();
     fso.Clear();
+}
+
+void WriteTempFile(const std::string& path, const std::string& bytes) {
+    if (!ReplaceFileDurably(path, bytes, 0600))
+        throw TAutomationError("cannot write " + path + ": " + std::strerror(errno));
 }
 
 std::string HtmlToText(const std::string& path) {

@@ -18,5 +18,10 @@ std::string ReadTextFile(const std::string& path);
 // Writes text as the file's whole content, replacing it; errors reach the caller.
 void WriteTextFile(const std::string& path, const std::string& text);
 
+// Writes one of the application's own temporary files (tmp0.txt) through a
+// fresh file that takes its place, so that a symbolic link planted there is
+// replaced, never written through; errors reach the caller.
+void WriteTempFile(const std::string& path, const std::string& bytes);
+
 // The text of an HTML file: the runs between tags, four entities decoded.
 std::string HtmlToText(const std::string& path);

@@ -27,6 +27,25 @@ TEST(AppDir, FallsBackToThePerUserDataFolderWhenTheExecutablesFolderIsReadOnly) 
     EXPECT_TRUE(std::filesystem::is_directory(data.Path() / "pelmor"));
 }
 
+TEST(AppDir, IsNeverAFolderOthersMayWriteTo) {
+    for (mode_t mode : {0775, 0757, 01777}) {
+        TTempDir exe;
+        TTempDir data;
+        chmod(exe.Path().c_str(), mode);
+        EXPECT_EQ(ResolveAppDir(exe.Path().string(), data.Path().string()), data.Path().string() + "/pelmor")
+            << std::oct << mode;
+    }
+}
+
+TEST(AppDir, AnInstalledProgramFolderIsNeverUsedEvenWhenWritable) {
+    // Run as root (as in CI), /usr/bin is writable; the user's files still
+    // belong in the per-user data folder.
+    for (const char* folder : {"/usr/bin", "/usr/local/bin/", "/bin"}) {
+        TTempDir data;
+        EXPECT_EQ(ResolveAppDir(folder, data.Path().string()), data.Path().string() + "/pelmor") << folder;
+    }
+}
+
 TEST(AppDir, PathsAreJoinedBelowIt) {
     InitAppPaths("/opt/fax");
     EXPECT_EQ(TempImagePath, "/opt/fax/tmp0.bmp");

@@ -1,5 +1,6 @@
 #include "automation/automation_error.h"
 #include "faxproto/fax_json.h"
+#include "automation/fax/fax_service_launch.h"
 #include "automation/fax/fax_service_settings.h"
 #include "automation/fax/register_fax_servers.h"
 #include "automation/server_registry.h"
@@ -78,6 +79,28 @@ TEST_F(FaxClient, ExtendedObjectsConnectSubmitAndDisconnect) {
     ASSERT_EQ(submit.Find("recipients")->AsArray().size(), 1u);
     EXPECT_EQ(submit.Find("recipients")->AsArray()[0].AsString(), "0312345678");
     EXPECT_EQ(submit.Find("body")->AsString(), body);
+}
+
+TEST_F(FaxClient, RecipientNamesGoWithTheirNumbersOneSubmissionPerName) {
+    TFakeFaxService service(SocketPath());
+    TVariant server = CreateObject("FAXCOMEX.FaxServer");
+    server.Call("Connect", {"myhost"});
+    TVariant doc = CreateObject("FAXCOMEX.FaxDocument");
+    TVariant recipients = doc.Get("Recipients");
+    recipients.Call("Add", {"0001112222", "山田商事"});
+    recipients.Call("Add", {"0001113333", "山田商事"});
+    recipients.Call("Add", {"0998887777"});
+    doc.Put("Body", Temp.WriteFile("memo.txt", "hello"));
+    EXPECT_EQ(doc.Call("ConnectedSubmit", {server}).Get("Count").AsInt32(), 3);
+
+    std::vector<std::string> lines = service.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    TJsonValue named = Decoded(lines[1]);
+    EXPECT_EQ(named.Find("name")->AsString(), "山田商事");
+    EXPECT_EQ(named.Find("recipients")->AsArray().size(), 2u);
+    TJsonValue unnamed = Decoded(lines[2]);
+    EXPECT_EQ(unnamed.Find("name"), nullptr);
+    EXPECT_EQ(unnamed.Find("recipients")->AsArray().at(0).AsString(), "0998887777");
 }
 
 TEST_F(FaxClient, SeveralRecipientsAndARelativeBodyMadeAbsolute) {
@@ -270,4 +293,18 @@ TEST_F(FaxClient, StartsTheServiceDetachedWhenNoneAnswers) {
     // The fake ends once its client has gone; make sure of it all the same.
     for (int i = 0; i < 100 && kill(pid, 0) == 0; ++i) usleep(20000);
     kill(pid, SIGTERM);
+}
+
+// An empty entry in PATH is not the working folder: a program planted there
+// is never started.
+TEST_F(FaxClient, AnEmptyPathEntryIsNotTheWorkingFolder) {
+    std::filesystem::copy_file(PELMOR_FAKE_FAXD, Temp.Path() / "planted-faxd");
+    std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    std::filesystem::path savedFolder = std::filesystem::current_path();
+    std::filesystem::current_path(Temp.Path());
+    setenv("PATH", ":/nonexistent", 1);
+    bool started = StartFaxService("planted-faxd", SocketPath());
+    setenv("PATH", savedPath.c_str(), 1);
+    std::filesystem::current_path(savedFolder);
+    EXPECT_FALSE(started);
 }

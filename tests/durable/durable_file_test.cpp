@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -112,6 +114,24 @@ TEST(DurableFile, RenameNoReplaceNeverReplaces) {
     EXPECT_TRUE(RenameNoReplace(from, dir / "free"));
     EXPECT_EQ(ReadFileBytes(dir / "free"), "a");
     EXPECT_FALSE(fs::exists(from));
+}
+
+TEST(DurableFile, AnAppendCutShortLeavesTheFileAsItWas) {
+    TTempDir dir;
+    std::string log = dir.WriteFile("jobs.log", "line one\n");
+    pid_t child = fork();
+    if (child == 0) {
+        // A file-size limit makes the write stop part way, as a full disk does.
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        bool appended = AppendDurably(log, std::string(200, 'x') + "\n");
+        _exit(appended ? 2 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the append should fail";
+    EXPECT_EQ(ReadFileBytes(log), "line one\n");
 }
 
 TEST(DurableFile, FolderOfABareNameOrARootFile) {

@@ -1,5 +1,6 @@
 #include "fax_test_pages.h"
 #include "fax_tiff.h"
+#include "office_test_files.h"
 #include "request_handler.h"
 #include "service_options.h"
 #include "faxproto/fax_socket.h"
@@ -12,12 +13,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -90,7 +95,19 @@ TEST_F(ServiceTest, SubmitRefusesBadNumbersAndBodiesBeforeMakingAJob)
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir / "missing.txt")), "cannot read the file");
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir.Path().string())), "not a regular file");
     ASSERT_EQ(mkfifo((Dir / "fifo").c_str(), 0600), 0);
+    // A writer waits until someone opens the FIFO for reading: the service never does.
+    std::atomic<bool> writerIn{false};
+    std::thread writer([&] {
+        int fd = open((Dir / "fifo").c_str(), O_WRONLY | O_CLOEXEC);
+        writerIn = true;
+        close(fd);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir / "fifo")), "not a regular file");
+    EXPECT_FALSE(writerIn) << "the service opened the FIFO";
+    int reader = open((Dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    writer.join();
+    close(reader);
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir.WriteFile("empty.txt", ""))), "empty file");
     EXPECT_EQ(ErrorOf(Submit(Service, {"0312345678"}, Dir.WriteFile("a.zip", std::string("PK\3\4\0\0\0\0", 8)))),
               "unsupported file type");
@@ -182,6 +199,27 @@ TEST_F(ServiceTest, CorruptPictureFailsItsJobAndTheNextJobIsStillSent)
     EXPECT_TRUE(fs::exists(Dir / "data/SentItems/2.tif"));
 }
 
+TEST(ServiceWithoutOffice, OfficeDocumentIsRefusedAndShownFailedWhileCsvGoesAsText)
+{
+    TTempDir dir;
+    TServiceProcess service(dir / "data", dir / "run/socket");
+    ASSERT_TRUE(service.Start("", {"--office", dir / "no-such/soffice"}));
+    std::string docx = dir.WriteFile("見積書.docx", MakeZip({{"word/document.xml", "<w:document/>"}}));
+    EXPECT_EQ(ErrorOf(Submit(service, {"0311111111", "0322222222"}, docx)), "office documents need LibreOffice");
+    ASSERT_TRUE(Submit(service, {"0333333333"}, dir.WriteFile("一覧.csv", "品名,数量\nりんご,12\n"))["ok"].toBool());
+
+    std::vector<QJsonObject> jobs = service.WaitUntilSettled();
+    ASSERT_EQ(jobs.size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(jobs[i]["state"].toString(), "failed");
+        EXPECT_EQ(jobs[i]["error"].toString(), "office documents need LibreOffice");
+        // The document is kept, under its kind's name.
+        EXPECT_TRUE(fs::exists(dir / ("data/Failed/" + jobs[i]["id"].toString().toStdString() + ".docx")));
+    }
+    EXPECT_EQ(jobs[2]["state"].toString(), "done") << jobs[2]["error"].toString().toStdString();
+    EXPECT_EQ(jobs[2]["pages"].toInt(), 1);
+}
+
 TEST_F(ServiceTest, JobsCommandPrintsTheList)
 {
     ASSERT_TRUE(Submit(Service, {"0312345678"}, Dir.WriteFile("m.txt", "memo"))["ok"].toBool());
@@ -243,11 +281,12 @@ TEST(ServiceOptions, LineOptionsConfigFileAndDefaults)
 {
     TTempDir dir;
     std::string config = dir.WriteFile("config", "# settings\nline = simulated\ndata-dir = /from/file\n"
-                                                 "socket = /from/file/socket\n");
+                                                 "socket = /from/file/socket\nnotify = off\n");
     TServiceOptions options;
     std::string error;
     ASSERT_TRUE(ParseServiceOptions({"--config", config, "--data-dir", "/from/args"}, options, error)) << error;
     EXPECT_EQ(options.DataDir, "/from/args");
+    EXPECT_FALSE(options.Notify);
     EXPECT_EQ(options.SocketPath, "/from/file/socket");
     EXPECT_EQ(options.LineName, "simulated");
     EXPECT_FALSE(options.Foreground);
@@ -261,6 +300,7 @@ TEST(ServiceOptions, LineOptionsConfigFileAndDefaults)
     EXPECT_FALSE(ParseServiceOptions({"--config", "/dev/null", "--colour", "red"}, options = {}, error));
     EXPECT_NE(error.find("--colour"), std::string::npos);
     EXPECT_FALSE(ParseServiceOptions({"--config", "/dev/null", "--line", "telegraph"}, options = {}, error));
+    EXPECT_FALSE(ParseServiceOptions({"--config", "/dev/null", "--notify", "maybe"}, options = {}, error));
     EXPECT_FALSE(ParseServiceOptions({"--config", dir / "missing"}, options = {}, error));
     EXPECT_FALSE(ParseServiceOptions({"--config", dir.WriteFile("bad", "no equals sign\n")}, options = {}, error));
 

@@ -84,3 +84,25 @@ TEST(FaxLineRegistry, SimulatedIsKnownAndRefusesOptions)
     EXPECT_NE(error.find("simulated"), std::string::npos);
     EXPECT_TRUE(IsFaxLineName("simulated"));
 }
+
+TEST(SimulatedLine, BusyNumbersAnswerEveryOtherCallAndACancelledCallStops)
+{
+    TTempDir dir;
+    ASSERT_TRUE(WriteTestTiff(dir / "job.tif", {MakeBoxTestPage(10, 20, 300, 400)}));
+    std::string error;
+    auto line = MakeFaxLine("simulated", {{"busy", "0399999999, 0311112222"}, {"pace", "real"}}, error);
+    ASSERT_TRUE(line) << error;
+    std::atomic<bool> abort{false};
+    TLineJob job{"5", "0399999999", dir / "job.tif", 1, "", dir.Path().string(), dir.Path().string(), &abort};
+    TLineStatus first = line->Send(job);
+    EXPECT_EQ(first.State, lsFailed);
+    EXPECT_EQ(first.Text, "busy");
+    abort = true; // the second call would answer: cut it at once
+    TLineStatus second = line->Send(job);
+    EXPECT_EQ(second.State, lsAborted);
+    EXPECT_FALSE(fs::exists(dir / "5.rx.tif"));
+    EXPECT_FALSE(fs::exists(dir / "5.tif"));
+
+    EXPECT_FALSE(MakeFaxLine("simulated", {{"pace", "slow"}}, error));
+    EXPECT_FALSE(MakeFaxLine("simulated", {{"busy", "03-1234"}}, error));
+}

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <thread>
@@ -80,4 +81,97 @@ TEST(SocketServer, PushesLinesToTheConnectionNamed)
     serving.join();
     close(stop[0]);
     close(stop[1]);
+}
+
+namespace {
+
+// A server on its own thread, stopped and joined when the object goes.
+struct TServing {
+    TTempDir Dir;
+    std::string Path = Dir / "run/socket";
+    TSocketServer Server;
+    int Stop[2] = {-1, -1};
+    std::thread Thread;
+    std::atomic<int> Closed{0};
+
+    void Start(const TSocketServer::TLineHandler& onLine)
+    {
+        std::string error;
+        ASSERT_EQ(Server.Listen(Path, error), TSocketServer::lrListening) << error;
+        ASSERT_EQ(pipe(Stop), 0);
+        Thread = std::thread([this, onLine] { Server.Run(onLine, Stop[0], [this](TConnectionId) { ++Closed; }); });
+    }
+    ~TServing()
+    {
+        if (Thread.joinable()) {
+            EXPECT_EQ(write(Stop[1], "x", 1), 1);
+            Thread.join();
+        }
+        for (int fd : Stop)
+            if (fd >= 0)
+                close(fd);
+    }
+};
+
+} // namespace
+
+// A client that asks for more than it reads is closed; nobody else waits for
+// it, and it never sees a line cut short and then another line.
+TEST(SocketServer, AClientThatDoesNotReadHoldsUpNobody)
+{
+    TServing serving;
+    std::atomic<bool> refused{false};
+    serving.Start([&](TConnectionId from, const std::string& line) {
+        if (line != "flood") {
+            serving.Server.Push(from, "pong");
+            return;
+        }
+        for (int i = 0; i < 200 && !refused; ++i)
+            refused = !serving.Server.Push(from, std::string(64 * 1024, 'a' + i % 26));
+    });
+    TUniqueFd hog = ConnectTo(serving.Path);
+    SendLine(hog.Get(), "flood");
+    TUniqueFd asking = ConnectTo(serving.Path);
+    SendLine(asking.Get(), "ping");
+    EXPECT_EQ(ReadLine(asking.Get()), "pong");
+    while (serving.Closed == 0)
+        std::this_thread::yield();
+    EXPECT_TRUE(refused);
+    std::string got;
+    char buffer[65536];
+    for (ssize_t n; (n = recv(hog.Get(), buffer, sizeof buffer, 0)) > 0;)
+        got.append(buffer, static_cast<size_t>(n));
+    size_t start = 0;
+    for (size_t end; (end = got.find('\n', start)) != std::string::npos; start = end + 1)
+        ASSERT_EQ(end - start, 64u * 1024) << "a line cut short";
+}
+
+TEST(SocketServer, ClosesIdleClientsAndRefusesOneUserTooMany)
+{
+    TServing serving;
+    serving.Server.SetIdleTimeout(std::chrono::milliseconds(300));
+    serving.Start([&](TConnectionId from, const std::string& line) {
+        if (line == "watch")
+            serving.Server.KeepOpen(from);
+        serving.Server.Push(from, "pong");
+    });
+    TUniqueFd watcher = ConnectTo(serving.Path);
+    SendLine(watcher.Get(), "watch");
+    EXPECT_EQ(ReadLine(watcher.Get()), "pong");
+    {
+        TUniqueFd idle = ConnectTo(serving.Path);
+        char byte;
+        EXPECT_EQ(recv(idle.Get(), &byte, 1, 0), 0) << "closed without a word";
+    }
+    SendLine(watcher.Get(), "ping");
+    EXPECT_EQ(ReadLine(watcher.Get()), "pong") << "a watcher waits as long as it likes";
+    serving.Server.SetIdleTimeout(std::chrono::minutes(1));
+    std::vector<TUniqueFd> clients;
+    for (size_t i = 1; i < TSocketServer::MaxClientsPerUser; ++i) {
+        clients.push_back(ConnectTo(serving.Path));
+        SendLine(clients.back().Get(), "ping");
+        ASSERT_EQ(ReadLine(clients.back().Get()), "pong");
+    }
+    TUniqueFd extra = ConnectTo(serving.Path);
+    EXPECT_NE(ReadLine(extra.Get()).find("too many connections from this user"), std::string::npos);
 }

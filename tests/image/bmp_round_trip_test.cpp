@@ -72,3 +72,16 @@ TEST(BmpRoundTrip, UnwritableFileIsReportedAndLeavesNothing)
     EXPECT_FALSE(b.SaveToFile(dir.Path().string()));  // a folder
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path()));
 }
+
+TEST(BmpRoundTrip, APlantedLinkIsReplacedNeverWrittenThrough)
+{
+    TTempDir dir;
+    const std::string victim = dir.WriteFile("victim", "keep");
+    std::filesystem::create_symlink(victim, dir / "tmp0.bmp");
+    TBitmap b;
+    ASSERT_TRUE(b.TryReset(3, 2, pf24bit));
+    ASSERT_TRUE(b.SaveToFile(dir / "tmp0.bmp"));
+    EXPECT_EQ(ReadFileBytes(victim), "keep");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "tmp0.bmp"));
+    EXPECT_EQ(ReadFileBytes(dir / "tmp0.bmp").substr(0, 2), "BM");
+}

@@ -1,5 +1,6 @@
 #include "app/app_state.h"
 #include "app/controls.h"
+#include "book/entry_dialog.h"
 #include "main_window_fixture.h"
 
 #include <QTest>
@@ -34,6 +35,33 @@ TEST_F(SendFlow, AShortMemoIsShownWholeInTheQuestion) {
     form.Memo1->setPlainText(QStringLiteral("了解!"));
     form.SelectDestination("取引先", "0612345678");
     EXPECT_EQ(Boxes.Last().Text, "ファイルDragDropじゃなく、下のメモ書き(了解!・・・)をそのまま送信していい?");
+}
+
+// Counted as sent, with CR LF: "ab", CR, LF and "c".
+TEST_F(SendFlow, TheMemoPreviewCountsTheLineEndAsSent) {
+    TForm1& form = StartForm();
+    form.Memo1->setPlainText(QStringLiteral("ab\ncdef"));
+    form.SelectDestination("取引先", "0612345678");
+    EXPECT_EQ(Boxes.Last().Text, "ファイルDragDropじゃなく、下のメモ書き(ab\r\nc・・・)をそのまま送信していい?");
+}
+
+TEST_F(SendFlow, OnlyARegularFileIsHandedToTheFaxService) {
+    TForm1& form = StartForm();
+    form.SelectDestination("取引先", "0612345678");
+    SendFilePath = Dir.Path().string();
+    form.SubmitSendFile();
+    EXPECT_TRUE(Fax.Jobs.empty());
+    EXPECT_EQ(Boxes.Count(), 0u);
+}
+
+TEST_F(SendFlow, MemoAndNameAskTheInputMethodForJapanese) {
+    TForm1& form = StartForm();
+    TForm2 dialog(&form);
+    for (QWidget* edit : {static_cast<QWidget*>(form.Memo1), static_cast<QWidget*>(dialog.Edit0)}) {
+        EXPECT_FALSE(edit->inputMethodHints() & (Qt::ImhPreferLatin | Qt::ImhLatinOnly)) << edit->objectName().toStdString();
+        EXPECT_EQ(edit->locale().language(), QLocale::Japanese) << edit->objectName().toStdString();
+        EXPECT_TRUE(edit->testAttribute(Qt::WA_InputMethodEnabled));
+    }
 }
 
 TEST_F(SendFlow, NoToTheMemoQuestionSendsNothingButTheDestinationBecomesCurrent) {

@@ -103,6 +103,15 @@ TEST_F(TextFiles, WriteTextFileFailuresReachTheCallerAndKeepTheOldFile) {
     EXPECT_THROW(WriteTextFile(Dir.Path().string(), "x"), TAutomationError);
 }
 
+TEST_F(TextFiles, WriteTempFileReplacesAPlantedLinkNeverWritingThroughIt) {
+    std::string victim = Dir.WriteFile("victim", "keep");
+    fs::create_symlink(victim, Dir / "tmp0.txt");
+    WriteTempFile(Dir / "tmp0.txt", "memo");
+    EXPECT_EQ(ReadFileBytes(victim), "keep");
+    EXPECT_FALSE(fs::is_symlink(Dir / "tmp0.txt"));
+    EXPECT_EQ(ReadFileBytes(Dir / "tmp0.txt"), "memo");
+}
+
 TEST_F(TextFiles, WriteTextFileIntoAReadOnlyFolderRaises) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
     std::string path = Dir.WriteFile("ro/Pelmor.txt", "old");

@@ -80,7 +80,7 @@ void TFaxConnection::Open(const std::string& serverName) {
     }
 }
 
-std::vector<std::string> TFaxConnection::Submit(const std::vector<std::string>& recipients, const std::string& body) {
+std::vector<std::string> TFaxConnection::Submit(const std::vector<TFaxRecipient>& recipients, const std::string& body) {
     if (recipients.empty()) throw TAutomationError("the fax has no recipient");
     if (body.empty()) throw TAutomationError("the fax has no body");
     std::error_code ec;
@@ -88,9 +88,22 @@ std::vector<std::string> TFaxConnection::Submit(const std::vector<std::string>& 
     if (ec) throw TAutomationError("cannot make the body's path absolute: " + body);
     if (!IsValidUtf8(path)) throw TAutomationError("the body's path is not UTF-8");
 
-    for (const std::string& number : recipients)
-        if (!IsValidUtf8(number)) throw TAutomationError("a fax number is not UTF-8");
-    return ReadSubmitAnswer(Request(TSubmitRequest{recipients, path})).Jobs;
+    for (const TFaxRecipient& recipient : recipients)
+        if (!IsValidUtf8(recipient.Number) || !IsValidUtf8(recipient.Name))
+            throw TAutomationError("a fax number or name is not UTF-8");
+    // One submission per run of recipients of the same name: a submission
+    // carries one name for all its jobs.
+    std::vector<std::string> jobs;
+    for (size_t first = 0; first < recipients.size();) {
+        TSubmitRequest request{{}, path, recipients[first].Name};
+        size_t next = first;
+        for (; next < recipients.size() && recipients[next].Name == request.Name; ++next)
+            request.Recipients.push_back(recipients[next].Number);
+        for (std::string& id : ReadSubmitAnswer(Request(request)).Jobs)
+            jobs.push_back(std::move(id));
+        first = next;
+    }
+    return jobs;
 }
 
 TJsonValue TFaxConnection::Request(const TFaxRequest& request) {

@@ -10,6 +10,12 @@
 // One connection to the fax service (protocol version 1: one JSON object per
 // line each way over a Unix stream socket). Every failure raises
 // TAutomationError with a short text; a refusal carries the service's own text.
+// A number to fax to and the destination's name (may be empty).
+struct TFaxRecipient {
+    std::string Number;
+    std::string Name;
+};
+
 class TFaxConnection {
 public:
     TFaxConnection() = default;
@@ -24,8 +30,9 @@ public:
     bool IsOpen() const { return Socket >= 0; }
 
     // Hands one file (made absolute here) to the service as a job to each
-    // recipient; returns the job identifiers the service gave.
-    std::vector<std::string> Submit(const std::vector<std::string>& recipients, const std::string& body);
+    // recipient, with its name; returns the job identifiers the service gave,
+    // in the recipients' order.
+    std::vector<std::string> Submit(const std::vector<TFaxRecipient>& recipients, const std::string& body);
 
     // Sends one request and returns the service's answer after checking "ok".
     TJsonValue Request(const TFaxRequest& request);

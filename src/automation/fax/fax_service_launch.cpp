@@ -20,7 +20,9 @@ std::string ResolveProgram(const std::string& program) {
     std::istringstream folders(path ? path : "/usr/local/bin:/usr/bin:/bin");
     std::string folder;
     while (std::getline(folders, folder, ':')) {
-        std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + program;
+        // An empty or relative entry would mean the working folder: never searched.
+        if (folder.empty() || folder[0] != '/') continue;
+        std::string candidate = folder + "/" + program;
         if (access(candidate.c_str(), X_OK) == 0) return candidate;
     }
     return {};

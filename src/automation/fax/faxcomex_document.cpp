@@ -7,11 +7,12 @@ namespace {
 // The recipients of one document.
 class TFaxComRecipients : public TAutomationObject {
 public:
-    explicit TFaxComRecipients(std::shared_ptr<std::vector<std::string>> numbers) : Numbers(std::move(numbers)) {}
+    explicit TFaxComRecipients(std::shared_ptr<std::vector<TFaxRecipient>> recipients)
+        : Recipients(std::move(recipients)) {}
     std::string_view ClassName() const override { return "FaxRecipients"; }
     const TMemberTable& Members() const override {
         static const TMemberTable table = {
-            MakeMember<TFaxComRecipients>("Add", mkMethod, 1, 1, &TFaxComRecipients::Add),
+            MakeMember<TFaxComRecipients>("Add", mkMethod, 1, 2, &TFaxComRecipients::Add),
             MakeMember<TFaxComRecipients>("Count", mkPropertyGet, 0, 0, &TFaxComRecipients::Count),
             MakeMember<TFaxComRecipients>("Item", mkPropertyGet, 1, 1, &TFaxComRecipients::Item),
         };
@@ -19,22 +20,24 @@ public:
     }
 
 private:
+    // Add(number [, name]): the name is the destination's, shown in the
+    // service's reports and notifications.
     TVariant Add(const TArgs& args) {
         std::string number = args[0].AsString();
         if (number.empty()) throw TAutomationError("FaxRecipients.Add: empty fax number");
-        Numbers->push_back(std::move(number));
+        Recipients->push_back({std::move(number), args.size() > 1 ? args[1].AsString() : std::string()});
         return {};
     }
-    TVariant Count(const TArgs&) { return static_cast<int32_t>(Numbers->size()); }
+    TVariant Count(const TArgs&) { return static_cast<int32_t>(Recipients->size()); }
     // Recipients are numbered from 1, as the collection's owner counts them.
     TVariant Item(const TArgs& args) {
         int32_t index = args[0].AsInt32();
-        if (index < 1 || static_cast<size_t>(index) > Numbers->size())
+        if (index < 1 || static_cast<size_t>(index) > Recipients->size())
             throw TAutomationError("FaxRecipients.Item: index out of range");
-        return (*Numbers)[static_cast<size_t>(index - 1)];
+        return (*Recipients)[static_cast<size_t>(index - 1)].Number;
     }
 
-    std::shared_ptr<std::vector<std::string>> Numbers;
+    std::shared_ptr<std::vector<TFaxRecipient>> Recipients;
 };
 
 // The job identifiers one submission produced.
@@ -64,7 +67,7 @@ private:
 
 } // namespace
 
-TFaxComDocument::TFaxComDocument() : RecipientNumbers(std::make_shared<std::vector<std::string>>()) {}
+TFaxComDocument::TFaxComDocument() : Recipients(std::make_shared<std::vector<TFaxRecipient>>()) {}
 
 const TMemberTable& TFaxComDocument::Members() const {
     static const TMemberTable table = {
@@ -76,7 +79,7 @@ const TMemberTable& TFaxComDocument::Members() const {
     return table;
 }
 
-TVariant TFaxComDocument::GetRecipients(const TArgs&) { return MakeObject<TFaxComRecipients>(RecipientNumbers); }
+TVariant TFaxComDocument::GetRecipients(const TArgs&) { return MakeObject<TFaxComRecipients>(Recipients); }
 
 TVariant TFaxComDocument::GetBody(const TArgs&) { return Body; }
 
@@ -89,5 +92,5 @@ TVariant TFaxComDocument::ConnectedSubmit(const TArgs& args) {
     auto server = std::dynamic_pointer_cast<TFaxComServer>(args[0].AsObject());
     if (!server) throw TAutomationError("FaxDocument.ConnectedSubmit: not a fax server object");
     if (!server->Connection().IsOpen()) throw TAutomationError("FaxDocument.ConnectedSubmit: the server is not connected");
-    return MakeObject<TFaxJobIdList>(server->Connection().Submit(*RecipientNumbers, Body));
+    return MakeObject<TFaxJobIdList>(server->Connection().Submit(*Recipients, Body));
 }

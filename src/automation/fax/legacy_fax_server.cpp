@@ -56,6 +56,6 @@ TVariant TFaxLegacyDocument::PutFileName(const TArgs& args) {
 TVariant TFaxLegacyDocument::Send(const TArgs&) {
     if (FaxNumber.empty()) throw TAutomationError("FaxDoc.Send: no fax number");
     if (!Link->IsOpen()) throw TAutomationError("FaxDoc.Send: the server is not connected");
-    std::vector<std::string> jobs = Link->Submit({FaxNumber}, FileName);
+    std::vector<std::string> jobs = Link->Submit({{FaxNumber, ""}}, FileName);
     return jobs.empty() ? TVariant() : TVariant(jobs.front());
 }

@@ -3,9 +3,11 @@
 #include "automation/automation_error.h"
 #include "automation/office/child_process.h"
 #include "automation/office/document_sniffer.h"
+#include "automation/office/office_profile.h"
 #include "automation/office/office_program.h"
 #include "automation/office/printer_text.h"
 #include "automation/office/resident_office.h"
+#include "durable/durable_file.h"
 
 #include <cctype>
 #include <filesystem>
@@ -21,7 +23,30 @@ const char* const CsvOptions = "44,34,76,1,,0,true,false,true,false,false";
 const char* const TextFilter = "Text (encoded)";
 const char* const TextOptions = "UTF8";
 
-const char* OutputExtension(TOfficeKind kind) { return kind == okWriter ? "txt" : "csv"; }
+// A document of any kind is printed: the bridge and --convert-to pick the
+// PDF export of the document's own kind.
+const char* const PdfFilter = "pdf";
+
+// What a document of the kind is converted to: extension, filter, options.
+struct TOutput {
+    const char* Extension;
+    const char* Filter;
+    const char* Options;
+};
+TOutput OutputOf(TOfficeKind kind) {
+    switch (kind) {
+    case okWriter:
+        return {"txt", TextFilter, TextOptions};
+    case okCalc:
+        return {"csv", CsvFilter, CsvOptions};
+    case okAny:
+        break;
+    }
+    return {"pdf", PdfFilter, ""};
+}
+
+// Comma separated, quoted with ", UTF-8, from the first line.
+const char* const CsvInputOptions = "44,34,76,1";
 
 std::string LimitText(std::chrono::milliseconds limit) {
     return "LibreOffice did not answer within " +
@@ -30,8 +55,8 @@ std::string LimitText(std::chrono::milliseconds limit) {
 
 // The source's own extension, when it is a plain one, helps LibreOffice tell
 // the file's type.
-std::string CopyName(const std::string& source) {
-    std::string extension = std::filesystem::path(source).extension().string();
+std::string CopyName(const std::string& source, const std::string& format) {
+    std::string extension = format.empty() ? std::filesystem::path(source).extension().string() : "." + format;
     if (extension.size() < 2 || extension.size() > 9) return "source";
     for (size_t i = 1; i < extension.size(); ++i) {
         if (!std::isalnum(static_cast<unsigned char>(extension[i]))) return "source";
@@ -49,14 +74,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+// Through a fresh file that takes path's place: a symbolic link planted at
+// path is replaced, never written through.
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && out.flush()) return;
-    }
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    throw TAutomationError("cannot write " + path);
+    if (!ReplaceFileDurably(path, bytes, 0600)) throw TAutomationError("cannot write " + path);
 }
 
 std::string WithoutByteOrderMark(std::string text) {
@@ -74,10 +95,27 @@ TOfficeDocument::~TOfficeDocument() {
 }
 
 void TOfficeDocument::SaveText(const std::string& destination) {
-    if (Folder.empty()) throw TAutomationError("the document is closed");
-    std::string raw = Owner->RawText(*this);
+    if (DocumentKind == okAny) throw TAutomationError("no text format for this document");
+    std::string raw;
+    if (!ReadWholeFile(SaveAs(OutputOf(DocumentKind).Extension, OutputOf(DocumentKind).Filter,
+                              OutputOf(DocumentKind).Options),
+                       raw))
+        throw TAutomationError("LibreOffice wrote nothing");
     WriteWholeFile(destination,
                    DocumentKind == okWriter ? WithoutByteOrderMark(raw) : LayoutPrinterText(ParseSheetCsv(raw)));
+}
+
+void TOfficeDocument::SavePdf(const std::string& destination) {
+    std::string pdf = SaveAs("pdf", PdfFilter, "");
+    std::error_code ec;
+    if (!std::filesystem::copy_file(pdf, destination, std::filesystem::copy_options::overwrite_existing, ec))
+        throw TAutomationError(ec ? "cannot write " + destination : "LibreOffice wrote nothing");
+}
+
+std::string TOfficeDocument::SaveAs(const std::string& extension, const std::string& filter,
+                                    const std::string& options) {
+    if (Folder.empty()) throw TAutomationError("the document is closed");
+    return Owner->Output(*this, extension, filter, options);
 }
 
 void TOfficeDocument::Close() {
@@ -91,12 +129,17 @@ TOfficeConverter::~TOfficeConverter() { Shutdown(); }
 
 bool TOfficeConverter::Installed() const { return !FindOfficeProgram(Settings.Program).empty(); }
 
-std::unique_ptr<TOfficeDocument> TOfficeConverter::Open(TOfficeKind kind, const std::string& source) {
+std::unique_ptr<TOfficeDocument> TOfficeConverter::Open(TOfficeKind kind, const std::string& source,
+                                                        const std::string& format) {
     if (!Installed()) throw TAutomationError("LibreOffice is not installed");
     std::string folder = Folder.Subfolder("document-" + std::to_string(++NextDocument));
     if (folder.empty()) throw TAutomationError("cannot make a working folder");
     std::unique_ptr<TOfficeDocument> document(
-        new TOfficeDocument(shared_from_this(), kind, folder, folder + "/" + CopyName(source)));
+        new TOfficeDocument(shared_from_this(), kind, folder, folder + "/" + CopyName(source, format)));
+    if (document->Source.ends_with(".csv")) {
+        document->InputFilter = CsvFilter;
+        document->InputOptions = CsvInputOptions;
+    }
     std::error_code ec;
     if (!std::filesystem::is_regular_file(source, ec) ||
         !std::filesystem::copy_file(source, document->Source, ec))
@@ -136,6 +179,7 @@ void TOfficeConverter::LaunchResident() {
             Settings.Interpreter, FindOfficeProgram(Settings.Program), profile, Settings.TimeLimit,
             Settings.IdleLimit});
     }
+    SecureOfficeProfile(Resident->ProfileFolder());
     if (!Resident->Launch()) ResidentRetryAt = std::chrono::steady_clock::now() + Settings.IdleLimit;
 }
 
@@ -168,8 +212,10 @@ bool TOfficeConverter::OpenResident(TOfficeDocument& document) {
     TResidentOffice* resident = ResidentOffice();
     if (!resident) return false;
     std::string answer;
+    const char* kind = document.DocumentKind == okWriter ? "writer" : document.DocumentKind == okCalc ? "calc" : "any";
     std::string request = std::string("{\"op\":\"open\",\"path\":") + JsonString(document.Source) +
-                          ",\"kind\":\"" + (document.DocumentKind == okWriter ? "writer" : "calc") + "\"}";
+                          ",\"kind\":\"" + kind + "\",\"filter\":" + JsonString(document.InputFilter) +
+                          ",\"options\":" + JsonString(document.InputOptions) + "}";
     switch (resident->Request(request, answer)) {
     case TResidentOffice::raOk:
         document.ResidentId = std::atoi(answer.c_str());
@@ -189,17 +235,21 @@ void TOfficeConverter::ConvertOnce(TOfficeDocument& document) {
     std::string office = FindOfficeProgram(Settings.Program);
     std::string profile = ProfileFolder();
     std::string output = document.Folder + "/once";
-    std::string format = document.DocumentKind == okWriter ? std::string("txt:") + TextFilter + ":" + TextOptions
-                                                           : std::string("csv:") + CsvFilter + ":" + CsvOptions;
+    TOutput made = OutputOf(document.DocumentKind);
+    std::string format = std::string(made.Extension) + (document.DocumentKind == okAny ? std::string()
+                                                         : std::string(":") + made.Filter + ":" + made.Options);
     if (office.empty() || profile.empty()) throw TAutomationError("LibreOffice is not installed");
+    SecureOfficeProfile(profile);
+    std::vector<std::string> arguments = {office, "-env:UserInstallation=" + FileUrlOf(profile), "--headless",
+                                          "--invisible", "--nologo", "--norestore", "--nolockcheck", "--nodefault",
+                                          "--convert-to", format, "--outdir", output, document.Source};
+    if (!document.InputFilter.empty())
+        arguments.insert(arguments.end() - 1, "--infilter=" + document.InputFilter + ":" + document.InputOptions);
     TDeadline deadline = std::chrono::steady_clock::now() + Settings.TimeLimit;
     // A new profile makes LibreOffice ask to be started again once.
     for (int attempt = 0; attempt < 3; ++attempt) {
         TChildProcess child;
-        if (!child.Start({office, "-env:UserInstallation=" + FileUrlOf(profile), "--headless", "--invisible",
-                          "--nologo", "--norestore", "--nolockcheck", "--nodefault", "--convert-to", format,
-                          "--outdir", output, document.Source},
-                         false))
+        if (!child.Start(arguments, false))
             throw TAutomationError("cannot start LibreOffice");
         if (!child.WaitExit(deadline)) throw TAutomationError(LimitText(Settings.TimeLimit));
         int exitCode = child.Finish();
@@ -210,7 +260,7 @@ void TOfficeConverter::ConvertOnce(TOfficeDocument& document) {
         break;
     }
     std::string converted =
-        output + "/" + std::filesystem::path(document.Source).stem().string() + "." + OutputExtension(document.DocumentKind);
+        output + "/" + std::filesystem::path(document.Source).stem().string() + "." + made.Extension;
     std::error_code ec;
     // LibreOffice writes nothing when it cannot load the file or the file is
     // not of the kind asked for.
@@ -218,23 +268,19 @@ void TOfficeConverter::ConvertOnce(TOfficeDocument& document) {
     document.Converted = converted;
 }
 
-std::string TOfficeConverter::RawText(TOfficeDocument& document) {
+std::string TOfficeConverter::Output(TOfficeDocument& document, const std::string& extension,
+                                     const std::string& filter, const std::string& options) {
     if (document.ResidentId != 0) {
-        std::string path = document.Folder + "/text." + OutputExtension(document.DocumentKind);
+        std::string path = document.Folder + "/output." + extension;
         bool sameResident = Resident && Resident->Running() && Resident->Generation() == document.ResidentGeneration;
         if (sameResident) {
             std::string answer;
             std::string request = "{\"op\":\"save\",\"id\":" + std::to_string(document.ResidentId) +
-                                  ",\"path\":" + JsonString(path) + ",\"filter\":" +
-                                  JsonString(document.DocumentKind == okWriter ? TextFilter : CsvFilter) +
-                                  ",\"options\":" +
-                                  JsonString(document.DocumentKind == okWriter ? TextOptions : CsvOptions) + "}";
+                                  ",\"path\":" + JsonString(path) + ",\"filter\":" + JsonString(filter) +
+                                  ",\"options\":" + JsonString(options) + "}";
             switch (Resident->Request(request, answer)) {
-            case TResidentOffice::raOk: {
-                std::string raw;
-                if (!ReadWholeFile(path, raw)) throw TAutomationError("LibreOffice wrote nothing");
-                return raw;
-            }
+            case TResidentOffice::raOk:
+                return path;
             case TResidentOffice::raRefused:
                 throw TAutomationError("LibreOffice cannot save the document: " + answer);
             case TResidentOffice::raTimedOut:
@@ -247,9 +293,7 @@ std::string TOfficeConverter::RawText(TOfficeDocument& document) {
         document.ResidentId = 0;
         ConvertOnce(document);
     }
-    std::string raw;
-    if (!ReadWholeFile(document.Converted, raw)) throw TAutomationError("LibreOffice wrote nothing");
-    return raw;
+    return document.Converted;
 }
 
 void TOfficeConverter::CloseDocument(TOfficeDocument& document) {

@@ -1,6 +1,10 @@
 #include "automation/office/office_profile.h"
 
+#include "durable/durable_file.h"
+
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -9,6 +13,28 @@
 namespace {
 
 constexpr int SlotCount = 8;
+
+constexpr const char* SecureItems =
+    "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"DisableMacrosExecution\" "
+    "oor:op=\"fuse\"><value>true</value></prop></item>\n"
+    "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"MacroSecurityLevel\" "
+    "oor:op=\"fuse\"><value>3</value></prop></item>\n"
+    "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop "
+    "oor:name=\"BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true</value></prop></item>\n"
+    // Links to other files are never updated: Writer counts 0 never, 1 on
+    // request, 2 always; Calc 0 always, 1 never, 2 on request.
+    "<item oor:path=\"/org.openoffice.Office.Writer/Content/Update\"><prop oor:name=\"Link\" "
+    "oor:op=\"fuse\"><value>0</value></prop></item>\n"
+    "<item oor:path=\"/org.openoffice.Office.Calc/Content/Update\"><prop oor:name=\"Link\" "
+    "oor:op=\"fuse\"><value>1</value></prop></item>\n";
+
+// Whether every one of SecureItems is in text as it is.
+bool HasSecureItems(const std::string& text) {
+    std::istringstream items(SecureItems);
+    for (std::string item; std::getline(items, item);)
+        if (text.find(item) == std::string::npos) return false;
+    return true;
+}
 
 } // namespace
 
@@ -57,4 +83,28 @@ std::string DefaultProfileRoot() {
     const char* home = std::getenv("HOME");
     if (home && *home == '/') return std::string(home) + "/.cache/pelmor";
     return {};
+}
+
+bool SecureOfficeProfile(const std::string& profile) {
+    std::filesystem::path file = std::filesystem::path(profile) / "user" / "registrymodifications.xcu";
+    std::string text;
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream read;
+        read << in.rdbuf();
+        text = read.str();
+    }
+    if (HasSecureItems(text)) return true;
+    // Ours go last, so that they win over any earlier item of the same name.
+    size_t end = text.rfind("</oor:items>");
+    if (end == std::string::npos) {
+        text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+               "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
+        end = text.size();
+        text += "</oor:items>\n";
+    }
+    text.insert(end, SecureItems);
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    return WriteFileDurably(file.string(), text);
 }

@@ -29,3 +29,8 @@ private:
 
 // $XDG_CACHE_HOME/pelmor, else ~/.cache/pelmor; empty when neither is known.
 std::string DefaultProfileRoot();
+
+// Settings every profile of ours carries, whatever LibreOffice wrote into it
+// since: macros never run, and a document may not fetch what it links to
+// from elsewhere. Made before each start of LibreOffice on the profile.
+bool SecureOfficeProfile(const std::string& profile);

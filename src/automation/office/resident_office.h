@@ -27,6 +27,7 @@ public:
     // launched already.
     bool Launch();
     bool Launched() const { return Bridge.Started(); }
+    const std::string& ProfileFolder() const { return Settings.ProfileFolder; }
     // True while the launched bridge has not ended.
     bool Running() const { return Bridge.Running(); }
 

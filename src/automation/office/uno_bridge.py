@@ -7,8 +7,11 @@
 # "READY" (or "ERR <text>" and exits). Then it answers one JSON request per line
 # on standard input with one line on standard output:
 #
-#   {"op":"open","path":P,"kind":"writer"|"calc"}  ->  "OK <id>"
+#   {"op":"open","path":P,"kind":"writer"|"calc"|"any","filter":F,"options":O}  ->  "OK <id>"
 #   {"op":"save","id":N,"path":P,"filter":F,"options":O}  ->  "OK"
+#
+# An empty open filter leaves the type to LibreOffice's detection; the save
+# filter "pdf" is the PDF export of the document's own kind.
 #   {"op":"close","id":N}  ->  "OK"
 #
 # or "ERR <text>". It ends, taking LibreOffice with it, at end of input, after
@@ -32,6 +35,12 @@ KIND_SERVICES = {
     "writer": "com.sun.star.text.TextDocument",
     "calc": "com.sun.star.sheet.SpreadsheetDocument",
 }
+PDF_FILTERS = (
+    ("com.sun.star.text.GenericTextDocument", "writer_pdf_Export"),
+    ("com.sun.star.sheet.SpreadsheetDocument", "calc_pdf_Export"),
+    ("com.sun.star.presentation.PresentationDocument", "impress_pdf_Export"),
+    ("com.sun.star.drawing.DrawingDocument", "draw_pdf_Export"),
+)
 NEVER_EXECUTE_MACROS = 0
 NO_LINK_UPDATE = 0
 
@@ -90,16 +99,25 @@ def start_office(program, profile_url, pipe_name):
     return office, None
 
 
-def open_document(desktop, path, kind):
+def open_document(desktop, path, kind, filter_name="", options=""):
     arguments = (prop("Hidden", True), prop("ReadOnly", True),
                  prop("MacroExecutionMode", NEVER_EXECUTE_MACROS), prop("UpdateDocMode", NO_LINK_UPDATE))
+    if filter_name:
+        arguments += (prop("FilterName", filter_name), prop("FilterOptions", options))
     document = desktop.loadComponentFromURL(uno.systemPathToFileUrl(path), "_blank", 0, arguments)
     if document is None:
         raise RuntimeError("cannot open the document")
-    if not document.supportsService(KIND_SERVICES[kind]):
+    if kind != "any" and not document.supportsService(KIND_SERVICES[kind]):
         close_document(document)
         raise RuntimeError("not a %s document" % kind)
     return document
+
+
+def pdf_filter(document):
+    for service, name in PDF_FILTERS:
+        if document.supportsService(service):
+            return name
+    raise RuntimeError("this document cannot be printed")
 
 
 def close_document(document):
@@ -134,13 +152,17 @@ def serve(office, desktop, idle_seconds):
             request = json.loads(line.decode("utf-8", "surrogateescape"))
             op = request["op"]
             if op == "open":
-                documents[next_id] = open_document(desktop, request["path"], request["kind"])
+                documents[next_id] = open_document(desktop, request["path"], request["kind"],
+                                                   request.get("filter", ""), request.get("options", ""))
                 reply("OK %d" % next_id)
                 next_id += 1
             elif op == "save":
                 document = documents[request["id"]]
+                filter_name = request["filter"]
+                if filter_name == "pdf":
+                    filter_name = pdf_filter(document)
                 document.storeToURL(uno.systemPathToFileUrl(request["path"]),
-                                    (prop("FilterName", request["filter"]), prop("FilterOptions", request["options"])))
+                                    (prop("FilterName", filter_name), prop("FilterOptions", request["options"])))
                 reply("OK")
             elif op == "close":
                 document = documents.pop(request["id"], None)

@@ -1,10 +1,13 @@
 // libFuzzer target for the fax service's readers; FUZZ_READER picks which:
-// 1 BMP, 2 JPEG, 3 PNG, 4 TIFF, 5 text (decoding and line breaking).
+// 1 BMP, 2 JPEG, 3 PNG, 4 TIFF, 5 text (decoding and line breaking), 6 the
+// office formats (zip packages, compound files).
 // Every picture that decodes is also placed on a fax page.
 #include "picture_fit.h"
 #include "picture_readers.h"
 #include "text_encoding.h"
 #include "text_layout.h"
+
+#include "automation/office/office_format.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -55,8 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         LayoutText(Utf8ToUtf32(utf8), TTextFrame{40, 45, 8},
                    [](char32_t c) { return c < 0x80 ? 0.5 : 1.0; });
     (void)Utf8ToUtf32(bytes);
+#elif FUZZ_READER == 6
+    static int fd = memfd_create("office", 0);
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
+        return 0;
+    (void)SniffOfficeFormat("/proc/self/fd/" + std::to_string(fd), "a.csv");
 #else
-#error FUZZ_READER must be 1 to 5
+#error FUZZ_READER must be 1 to 6
 #endif
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "fake_hfaxd.h"
 
+#include <algorithm>
+#include <chrono>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -126,7 +128,14 @@ void TFakeHfaxd::Talk(int fd) {
                 Send(fd, "226 Transfer complete (FILE: /tmp/doc7.tif).\r\n");
                 continue;
             }
-            Send(fd, ReplyFor(command));
+            std::string reply = ReplyFor(command);
+            for (size_t at = 0; LinePauseMs > 0 && at < reply.size();) {
+                size_t end = std::min(reply.find('\n', at), reply.size() - 1) + 1;
+                Send(fd, reply.substr(at, end - at));
+                std::this_thread::sleep_for(std::chrono::milliseconds(LinePauseMs));
+                at = end;
+            }
+            if (LinePauseMs == 0) Send(fd, reply);
         }
     }
 }

@@ -17,6 +17,8 @@ public:
     ~TFakeHfaxd();
 
     void On(const std::string& command, const std::string& reply);
+    // Sends the lines of every reply this far apart.
+    void PauseBetweenLines(int ms) { LinePauseMs = ms; }
     int Port() const { return ListenPort; }
     std::vector<std::string> Commands() const;
     std::string Uploaded() const;
@@ -37,5 +39,6 @@ private:
     int ListenPort = 0;
     std::atomic<bool> Stopping{false};
     std::atomic<int> ConnectionCount{0};
+    std::atomic<int> LinePauseMs{0};
     std::thread Worker;
 };

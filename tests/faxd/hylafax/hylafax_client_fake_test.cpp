@@ -182,6 +182,36 @@ TEST_F(HylafaxClientFake, ReadsAJobsStateAndNoticesAJobThatIsGone) {
     EXPECT_FALSE(Contains(server.Commands(), "JKILL")) << "JKILL would hit whatever job was current";
 }
 
+// A server that answers at a crawl or without end holds the job thread no
+// longer than one timeout.
+TEST_F(HylafaxClientFake, GivesUpOnAReplyThatIsTooSlowOrTooLong) {
+    auto script = [](TFakeHfaxd& server, const std::string& jobReply) {
+        server.On("USER", "230 ok.\r\n");
+        server.On("JOB 5", jobReply);
+        server.On("JPARM", "213 DONE\r\n");
+    };
+    std::string lines;
+    for (int i = 0; i < 6; ++i) lines += "200-line " + std::to_string(i) + "\r\n";
+    {
+        TFakeHfaxd server;
+        script(server, lines + "200 Current job.\r\n");
+        server.PauseBetweenLines(80);
+        EXPECT_EQ(THylafaxClient(FakeSettings(server)).Query("5").Outcome, hoUnreachable);
+    }
+    {
+        TFakeHfaxd server;
+        std::string flood;
+        for (int i = 0; i < 100; ++i) flood += "200-" + std::string(1000, 'x') + "\r\n";
+        script(server, flood + "200 Current job.\r\n");
+        EXPECT_EQ(THylafaxClient(FakeSettings(server)).Query("5").Outcome, hoUnreachable);
+    }
+    {
+        TFakeHfaxd server;
+        script(server, lines + "200 Current job.\r\n");
+        EXPECT_EQ(THylafaxClient(FakeSettings(server)).Query("5").Outcome, hoOk) << "the same reply at speed";
+    }
+}
+
 TEST_F(HylafaxClientFake, GivesUpOnASilentOrAbsentServer) {
     {
         TFakeHfaxd server;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -119,6 +120,35 @@ TEST_F(HylafaxLine, KeepsTheRemoteIdBeforeSubmittingAndFollowsAnUnansweredSubmis
     TLineStatus recovered = line.Recover(Job);
     EXPECT_EQ(recovered.State, lsRunning);
     EXPECT_EQ(recovered.RemoteId, "12");
+}
+
+// Only hfaxd's "does not exist" means gone; a busy or unwelcoming server
+// knows nothing either way, so the job is neither sent again nor failed.
+TEST_F(HylafaxLine, TakesOnlyAnExplicitDenialAsAJobThatIsGone) {
+    for (const char* transient : {"421 Service not available, closing control connection.\r\n",
+                                  "530 Not logged in.\r\n", "500 Command not understood.\r\n"}) {
+        SCOPED_TRACE(transient);
+        TFakeHfaxd server;
+        server.On("USER", "230 ok.\r\n");
+        server.On("FORM", "200 ok.\r\n");
+        server.On("TYPE", "200 ok.\r\n");
+        server.On("JNEW", "200 New job created: jobid: 12 groupid: 12.\r\n");
+        server.On("JPARM", "213 set.\r\n");
+        server.On("JPARM DOCUMENT /tmp/doc7.tif", "200 Added.\r\n");
+        server.On("JSUBM", "");
+        server.On("JOB 12", transient);
+        THylafaxLine line(SettingsFor(server.Port()), QuickPolicy());
+
+        TLineStatus sent = line.Send(Job);
+        EXPECT_EQ(sent.State, lsRunning) << sent.Text;
+        EXPECT_EQ(ReadFileBytes(RemoteIdFile()), "12\n");
+        EXPECT_EQ(line.Recover(Job).State, lsRunning);
+        Job.RemoteId = "12";
+        EXPECT_EQ(line.Poll(Job).State, lsRunning);
+        Job.RemoteId.clear();
+        auto commands = server.Commands();
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), "JSUBM"), 1);
+    }
 }
 
 TEST_F(HylafaxLine, RecoversOnlyJobsTheServerHas) {

@@ -7,6 +7,8 @@
 #include "service_process.h"
 
 #include "hylafax/hylafax_client.h"
+#include "job_runner.h"
+#include "job_store.h"
 #include "temp_dir.h"
 
 #include <QJsonArray>
@@ -16,10 +18,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -213,4 +218,43 @@ TEST_F(HylafaxService, ServiceKilledRightAfterTheHandOverFollowsTheJobInsteadOfS
     ASSERT_EQ(client.Kill(remoteId, error), hoOk) << error;
     EXPECT_EQ(OnlyJob(restarted.WaitUntilSettled())["state"].toString(), "failed");
     EXPECT_TRUE(FilesIn(Dir / "data/SentItems").empty());
+}
+
+TEST_F(HylafaxService, CancelRemovesTheServersJobAndEndsTheJobCancelled) {
+    StartServer(false);  // no modem: the job waits on the server until it is cancelled
+    if (IsSkipped()) return;
+    TJobStore store(Dir / "data");
+    std::string error;
+    ASSERT_TRUE(store.Open(error)) << error;
+    auto line = MakeFaxLine("hylafax", {{"host", "127.0.0.1"}, {"port", std::to_string(Server.Port())},
+                                        {"user", "pelmor"}, {"poll-interval", "1"}, {"timeout", "10"}}, error);
+    ASSERT_TRUE(line) << error;
+    TJobRunner runner(store, *line, FaxdProgram());
+    int body = open(Dir.WriteFile("memo.txt", "取り消す送信").c_str(), O_RDONLY | O_CLOEXEC);
+    std::vector<std::string> ids;
+    ASSERT_TRUE(store.Accept(body, "", {"0312345678"}, ids, error)) << error;
+    close(body);
+    runner.Start();
+
+    auto waitFor = [&](const std::function<bool(const TFaxJob&)>& done) {
+        TFaxJob job;
+        for (int i = 0; i < 1200 && !(store.FindJob(ids[0], job) && done(job)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return job;
+    };
+    TFaxJob handed = waitFor([](const TFaxJob& job) { return job.State == jsHanded; });
+    ASSERT_FALSE(handed.RemoteId.empty()) << handed.Error;
+    ASSERT_TRUE(runner.Cancel(ids[0], error)) << error;
+    TFaxJob ended = waitFor([](const TFaxJob& job) { return IsFinalState(job.State); });
+    runner.Stop();
+    EXPECT_EQ(ended.State, jsCancelled) << ended.Error;
+    EXPECT_TRUE(FilesIn(Dir / "data/SentItems").empty());
+
+    THylafaxSettings settings;
+    settings.Host = "127.0.0.1";
+    settings.Port = Server.Port();
+    settings.User = "pelmor";
+    THylafaxJobStatus onServer = THylafaxClient(settings).Query(handed.RemoteId);
+    ASSERT_EQ(onServer.Outcome, hoOk) << onServer.Error;
+    EXPECT_TRUE(!onServer.Exists || onServer.Failed()) << onServer.State;
 }
