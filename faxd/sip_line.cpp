@@ -197,6 +197,7 @@ TLineStatus TSipLine::Send(const TLineJob& job)
     status.BitRate = result.BitRate;
     status.LineSeconds = result.Seconds;
     status.Media = result.T38 ? "T.38" : "G.711";
+    status.StationId = result.StationId;
     if (result.Completed) {
         status.State = lsDone;
         status.Text = "sent over " + status.Media + " at " + std::to_string(result.BitRate) + " bit/s";

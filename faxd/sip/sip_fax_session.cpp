@@ -203,6 +203,8 @@ TSipFaxResult TSipFaxSession::Run(TSipAgent& agent, const std::shared_ptr<TSipCa
         t30_get_transfer_statistics(t30, &stats);
         result.Pages = Sending ? stats.pages_tx : stats.pages_rx;
         result.BitRate = stats.bit_rate;
+        if (const char* ident = t30_get_rx_ident(t30))
+            result.StationId = ident;
     }
     const TCallEnd* end = End();
     if (end && end->Ended && end->Code == T30_ERR_OK) {

@@ -17,6 +17,7 @@ struct TSipFaxResult {
     int Pages = 0;           // pages sent (sending) or received (receiving)
     int BitRate = 0;
     bool T38 = false;        // the media the fax ran on at its end
+    std::string StationId;   // the id the far fax machine announced
     double Seconds = 0;      // time from answer to the end
 };
 
