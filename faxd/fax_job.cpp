@@ -115,6 +115,8 @@ std::string EncodeJob(const TFaxJob& job)
     o["error"] = Q(job.Error);
     o["pages"] = job.Pages;
     o["bit_rate"] = job.BitRate;
+    if (!job.Media.empty())
+        o["media"] = Q(job.Media);
     o["line_seconds"] = job.LineSeconds;
     o["wall_seconds"] = job.WallSeconds;
     o["render_seconds"] = job.RenderSeconds;
@@ -146,6 +148,7 @@ bool DecodeJob(const std::string& text, TFaxJob& job)
     read.Error = S(o["error"]);
     read.Pages = o["pages"].toInt();
     read.BitRate = o["bit_rate"].toInt();
+    read.Media = S(o["media"]);
     read.LineSeconds = o["line_seconds"].toDouble();
     read.WallSeconds = o["wall_seconds"].toDouble();
     read.RenderSeconds = o["render_seconds"].toDouble();

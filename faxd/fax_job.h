@@ -38,6 +38,7 @@ struct TFaxJob {
     std::string Error;      // why it failed
     int Pages = 0;
     int BitRate = 0;
+    std::string Media;      // what the line carried the fax as ("T.38", "G.711"), when it says
     double LineSeconds = 0;
     double WallSeconds = 0;
     double RenderSeconds = 0;

@@ -110,6 +110,7 @@ struct TLineStatus {
     int BitRate = 0;       // bits per second the line ran at, 0 when unknown
     double LineSeconds = 0; // time the call took on the line, 0 when unknown
     std::string StationId; // the far end's station id, when the line learnt it
+    std::string Media;     // how the fax travelled ("T.38", "G.711"), empty when the line does not say
 };
 
 class TFaxLine {
@@ -122,13 +123,20 @@ public:
     virtual bool Simulated() const = 0;
 
     virtual TLineStatus Send(const TLineJob& job) = 0;
-    virtual TLineStatus Poll(const TLineJob& job) { (void)job; return {lsFailed, {}, "line cannot poll", 0, 0, 0, {}}; }
+    virtual TLineStatus Poll(const TLineJob& job) { (void)job; return {lsFailed, {}, "line cannot poll", 0, 0, 0, {}, {}}; }
     virtual TLineStatus Recover(const TLineJob& job) { (void)job; return {}; }
-    virtual TLineStatus Cancel(const TLineJob& job) { (void)job; return {lsFailed, {}, {}, 0, 0, 0, {}}; }
+    virtual TLineStatus Cancel(const TLineJob& job) { (void)job; return {lsFailed, {}, {}, 0, 0, 0, {}, {}}; }
     virtual std::chrono::milliseconds PollInterval() const { return std::chrono::seconds(5); }
 
     virtual bool FetchesReceived() const { return false; }
     virtual TFetchReport FetchReceived(TInbox& inbox) { (void)inbox; return {}; }
+    // A line that answers calls files what it receives into the inbox, with
+    // its own files in workDir; it answers only once this was called.
+    virtual void StartReceiving(const std::string& workDir, TInbox& inbox)
+    {
+        (void)workDir;
+        (void)inbox;
+    }
 };
 
 // Makes the line registered under name with the given options; empty with a

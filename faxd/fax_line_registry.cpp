@@ -2,6 +2,7 @@
 
 #include "hylafax_line.h"
 #include "simulated_line.h"
+#include "sip_line.h"
 
 #include <vector>
 
@@ -20,6 +21,7 @@ const std::vector<TLineEntry>& LineTable()
     static const std::vector<TLineEntry> table = {
         {"simulated", &MakeSimulatedLine},
         {"hylafax", &MakeHylafaxLine},
+        {"sip", &MakeSipLine},
     };
     return table;
 }

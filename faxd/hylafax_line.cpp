@@ -46,40 +46,34 @@ std::string ReadRemoteId(const std::string& path) {
 }  // namespace
 
 THylafaxLine::THylafaxLine(THylafaxSettings settings, THylafaxLinePolicy policy)
-    : Client(settings), Settings(std::move(settings)), Policy(policy) {}
+    : Client(settings), Settings(std::move(settings)), Policy(policy), Retries(policy.Retry) {}
 
 std::string THylafaxLine::RemoteIdPath(const TLineJob& job) { return job.WorkDir + "/" + job.Id + ".hylafax"; }
 
 void THylafaxLine::Forget(const TLineJob& job) {
-    Retries.erase(job.Id);
+    Retries.Forget(job.Id);
     RemoveDurably(RemoteIdPath(job));
 }
 
 TLineStatus THylafaxLine::RetryLater(const TLineJob& job, const std::string& error) {
-    TRetry& retry = Retries[job.Id];
-    ++retry.Attempts;
-    if (retry.Attempts >= Policy.RetryLimit) {
+    int attempts = 0;
+    long seconds = 0;
+    if (!Retries.Failed(job.Id, attempts, seconds)) {
         std::string text = "HylaFAX server " + ServerName(Settings) + " unreachable after " +
-                           std::to_string(retry.Attempts) + " attempts: " + error;
+                           std::to_string(attempts) + " attempts: " + error;
         Forget(job);
-        return {lsFailed, {}, text, 0, 0, 0, {}};
+        return {lsFailed, {}, text, 0, 0, 0, {}, {}};
     }
-    auto delay = Policy.RetryDelay;
-    for (int i = 1; i < retry.Attempts && delay < Policy.MaxRetryDelay; ++i) delay *= 2;
-    delay = std::min(delay, Policy.MaxRetryDelay);
-    retry.NotBefore = std::chrono::steady_clock::now() + delay;
-    long seconds = static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(delay).count());
-    retry.WaitText = "waiting for the HylaFAX server (attempt " + std::to_string(retry.Attempts) + " of " +
-                     std::to_string(Policy.RetryLimit) + " failed: " + error + "; next in " +
-                     std::to_string(seconds) + " s)";
-    return {lsPending, {}, retry.WaitText, 0, 0, 0, {}};
+    std::string text = "waiting for the HylaFAX server (attempt " + std::to_string(attempts) + " of " +
+                       std::to_string(Policy.Retry.Limit) + " failed: " + error + "; next in " +
+                       std::to_string(seconds) + " s)";
+    Retries.SetText(job.Id, text);
+    return {lsPending, {}, text, 0, 0, 0, {}, {}};
 }
 
 TLineStatus THylafaxLine::Send(const TLineJob& job) {
-    auto pending = Retries.find(job.Id);
-    if (pending != Retries.end() && std::chrono::steady_clock::now() < pending->second.NotBefore) {
-        return {lsPending, {}, pending->second.WaitText, 0, 0, 0, {}};
-    }
+    std::string waiting;
+    if (Retries.Waiting(job.Id, waiting)) return {lsPending, {}, waiting, 0, 0, 0, {}, {}};
     THylafaxJobRequest request;
     request.Number = job.Number;
     request.DocumentPath = job.TiffPath;
@@ -89,11 +83,11 @@ TLineStatus THylafaxLine::Send(const TLineJob& job) {
 
     switch (result.Outcome) {
     case hoOk:
-        Retries.erase(job.Id);
-        return {lsRunning, result.JobId, "handed to HylaFAX as job " + result.JobId, 0, 0, 0, {}};
+        Retries.Forget(job.Id);
+        return {lsRunning, result.JobId, "handed to HylaFAX as job " + result.JobId, 0, 0, 0, {}, {}};
     case hoRefused:
         Forget(job);
-        return {lsFailed, {}, "HylaFAX refused the job: " + result.Error, 0, 0, 0, {}};
+        return {lsFailed, {}, "HylaFAX refused the job: " + result.Error, 0, 0, 0, {}, {}};
     case hoUnreachable:
         RemoveDurably(idPath);
         return RetryLater(job, result.Error);
@@ -105,57 +99,57 @@ TLineStatus THylafaxLine::Send(const TLineJob& job) {
             RemoveDurably(idPath);
             return RetryLater(job, result.Error);
         }
-        Retries.erase(job.Id);
-        return {lsRunning, result.JobId, "handed to HylaFAX as job " + result.JobId, 0, 0, 0, {}};
+        Retries.Forget(job.Id);
+        return {lsRunning, result.JobId, "handed to HylaFAX as job " + result.JobId, 0, 0, 0, {}, {}};
     }
     }
-    return {lsFailed, {}, "unexpected hand-over result", 0, 0, 0, {}};
+    return {lsFailed, {}, "unexpected hand-over result", 0, 0, 0, {}, {}};
 }
 
 TLineStatus THylafaxLine::Poll(const TLineJob& job) {
     THylafaxJobStatus status = Client.Query(job.RemoteId);
     if (status.Outcome != hoOk) {
         // The server has the job; it goes on without us. Look again later.
-        return {lsRunning, job.RemoteId, "HylaFAX server unreachable: " + status.Error, 0, 0, 0, {}};
+        return {lsRunning, job.RemoteId, "HylaFAX server unreachable: " + status.Error, 0, 0, 0, {}, {}};
     }
     if (!status.Exists) {
         Forget(job);
-        return {lsFailed, job.RemoteId, "HylaFAX job " + job.RemoteId + " was removed on the server", 0, 0, 0, {}};
+        return {lsFailed, job.RemoteId, "HylaFAX job " + job.RemoteId + " was removed on the server", 0, 0, 0, {}, {}};
     }
     if (status.Done()) {
         Forget(job);
-        return {lsDone, job.RemoteId, "DONE", status.Pages, 0, 0, {}};
+        return {lsDone, job.RemoteId, "DONE", status.Pages, 0, 0, {}, {}};
     }
     if (status.Failed()) {
         Forget(job);
         std::string text = status.Status.empty() ? "HylaFAX job " + job.RemoteId + " failed" : status.Status;
-        return {lsFailed, job.RemoteId, text, status.Pages, 0, 0, {}};
+        return {lsFailed, job.RemoteId, text, status.Pages, 0, 0, {}, {}};
     }
-    return {lsRunning, job.RemoteId, ServerView(status), status.Pages, 0, 0, {}};
+    return {lsRunning, job.RemoteId, ServerView(status), status.Pages, 0, 0, {}, {}};
 }
 
 TLineStatus THylafaxLine::Recover(const TLineJob& job) {
     std::string remoteId = ReadRemoteId(RemoteIdPath(job));
-    if (remoteId.empty()) return {lsPending, {}, {}, 0, 0, 0, {}};
+    if (remoteId.empty()) return {lsPending, {}, {}, 0, 0, 0, {}, {}};
     THylafaxJobStatus status = Client.Query(remoteId);
     if (status.Outcome == hoOk && !status.Exists) {
         // Created but never submitted: hfaxd drops such a job with its connection.
         RemoveDurably(RemoteIdPath(job));
-        return {lsPending, {}, {}, 0, 0, 0, {}};
+        return {lsPending, {}, {}, 0, 0, 0, {}, {}};
     }
     // Submitted, or the server cannot say now: follow the job, never send it twice.
     return {lsRunning, remoteId, status.Outcome == hoOk ? ServerView(status) : "handed to HylaFAX as job " + remoteId,
-            0, 0, 0, {}};
+            0, 0, 0, {}, {}};
 }
 
 TLineStatus THylafaxLine::Cancel(const TLineJob& job) {
     auto later = [&](const std::string& error) {
-        return TLineStatus{lsRunning, job.RemoteId, "cancelling: HylaFAX server unreachable: " + error, 0, 0, 0, {}};
+        return TLineStatus{lsRunning, job.RemoteId, "cancelling: HylaFAX server unreachable: " + error, 0, 0, 0, {}, {}};
     };
     auto ended = [&](const THylafaxJobStatus& status) {
         Forget(job);
-        if (status.Done()) return TLineStatus{lsDone, job.RemoteId, "DONE", status.Pages, 0, 0, {}};
-        return TLineStatus{lsFailed, job.RemoteId, "cancelled", status.Pages, 0, 0, {}};
+        if (status.Done()) return TLineStatus{lsDone, job.RemoteId, "DONE", status.Pages, 0, 0, {}, {}};
+        return TLineStatus{lsFailed, job.RemoteId, "cancelled", status.Pages, 0, 0, {}, {}};
     };
     THylafaxJobStatus before = Client.Query(job.RemoteId);
     if (before.Outcome != hoOk) return later(before.Error);
@@ -248,14 +242,14 @@ std::unique_ptr<TFaxLine> MakeHylafaxLine(const TLineOptions& options, std::stri
                 error = "invalid --hylafax-retry-limit: " + value;
                 return nullptr;
             }
-            policy.RetryLimit = static_cast<int>(number);
+            policy.Retry.Limit = static_cast<int>(number);
         } else if (key == "retry-delay") {
             if (!ParseCount(value, 1, 86400, number)) {
                 error = "invalid --hylafax-retry-delay (seconds): " + value;
                 return nullptr;
             }
-            policy.RetryDelay = std::chrono::seconds(number);
-            policy.MaxRetryDelay = std::max(policy.MaxRetryDelay, policy.RetryDelay);
+            policy.Retry.Delay = std::chrono::seconds(number);
+            policy.Retry.MaxDelay = std::max(policy.Retry.MaxDelay, policy.Retry.Delay);
         } else if (key == "poll-interval") {
             if (!ParseCount(value, 1, 3600, number)) {
                 error = "invalid --hylafax-poll-interval (seconds): " + value;

@@ -2,16 +2,14 @@
 
 #include "fax_line.h"
 #include "hylafax/hylafax_client.h"
+#include "retry_schedule.h"
 
 #include <chrono>
-#include <map>
 #include <set>
 
 // What the HylaFAX line does beyond the server's own settings.
 struct THylafaxLinePolicy {
-    int RetryLimit = 8;                                  // hand-over attempts while the server is unreachable
-    std::chrono::milliseconds RetryDelay{30000};         // wait after the first failed attempt, doubled after each
-    std::chrono::milliseconds MaxRetryDelay{600000};     // longest wait between attempts
+    TRetryPolicy Retry;                                  // hand-over attempts while the server is unreachable
     std::chrono::milliseconds PollInterval{5000};        // between two looks at a handed-over job
     bool ReceiveEnabled = true;                          // fetch the server's received faxes
     bool RemoveReceived = false;                         // remove them from the server once filed
@@ -40,11 +38,6 @@ public:
     TFetchReport FetchReceived(TInbox& inbox) override;
 
 private:
-    struct TRetry {
-        int Attempts = 0;
-        std::chrono::steady_clock::time_point NotBefore;
-        std::string WaitText;
-    };
     TLineStatus RetryLater(const TLineJob& job, const std::string& error);
     static std::string RemoteIdPath(const TLineJob& job);
     void Forget(const TLineJob& job);
@@ -52,7 +45,7 @@ private:
     THylafaxClient Client;
     THylafaxSettings Settings;
     THylafaxLinePolicy Policy;
-    std::map<std::string, TRetry> Retries;  // by the service's job id
+    TRetrySchedule Retries;
     std::set<std::string> Unreadable;       // receive queue files this user may not read (receive thread only)
 };
 

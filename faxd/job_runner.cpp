@@ -321,6 +321,8 @@ void TJobRunner::Apply(TFaxJob& job, const TLineStatus& status)
         job.Pages = status.Pages;
     if (status.BitRate > 0)
         job.BitRate = status.BitRate;
+    if (!status.Media.empty())
+        job.Media = status.Media;
     if (status.LineSeconds > 0)
         job.LineSeconds = status.LineSeconds;
     if (!status.StationId.empty())

@@ -114,6 +114,7 @@ int Serve(const TServiceOptions& options, const char* argv0)
     TInbox inbox(options.DataDir);
     if (!inbox.Open(error))
         return fail(error);
+    line->StartReceiving(inbox.IncomingDir(), inbox);
 
     // Reports are drawn with Qt's fonts and notifications go through QtDBus:
     // both need an application object, which needs no display.

@@ -135,6 +135,11 @@ bool ParseServiceOptions(const std::vector<std::string>& args, TServiceOptions& 
             error = "unknown option: --" + name;
             return false;
         }
+        if (name == "sip-password") {
+            error = "--sip-password is not taken on the command line (it would show in the process list); "
+                    "put sip-password = ... in the config file";
+            return false;
+        }
         given[name] = value;
     }
 

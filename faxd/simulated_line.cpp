@@ -1,6 +1,7 @@
 #include "simulated_line.h"
 
 #include "fax_tiff.h"
+#include "t30_setup.h"
 
 #include <algorithm>
 
@@ -10,28 +11,12 @@
 #include <sstream>
 #include <thread>
 
-extern "C" {
-#include <spandsp.h>
-}
-
 namespace {
 
 constexpr int SampleRate = 8000;
 constexpr int BlockSamples = 160;
 // A call that has not ended after this much line time has hung.
 constexpr long MaxCallSamples = 60L * 60 * SampleRate;
-
-struct TCallEnd {
-    bool Ended = false;
-    int Code = T30_ERR_OK;
-};
-
-void OnPhaseE(t30_state_t*, void* userData, int completionCode)
-{
-    auto* end = static_cast<TCallEnd*>(userData);
-    end->Ended = true;
-    end->Code = completionCode;
-}
 
 // One fax terminal and its state, owned here and released when it dies.
 class TTerminal {
@@ -51,22 +36,9 @@ public:
     {
         fax_set_transmit_on_idle(Fax, 1);
         span_log_set_level(fax_get_logging_state(Fax), SPAN_LOG_NONE);
-        t30_state_t* t30 = T30();
-        span_log_set_level(t30_get_logging_state(t30), SPAN_LOG_NONE);
-        t30_set_tx_ident(t30, ident);
-        t30_set_supported_modems(t30, T30_SUPPORT_V27TER | T30_SUPPORT_V29 | T30_SUPPORT_V17);
-        t30_set_ecm_capability(t30, 1);
-        t30_set_supported_compressions(t30, T30_SUPPORT_T4_1D_COMPRESSION | T30_SUPPORT_T4_2D_COMPRESSION
-                                                | T30_SUPPORT_T6_COMPRESSION);
-        t30_set_phase_e_handler(t30, &OnPhaseE, &End);
+        ConfigureT30(T30(), ident, &End);
     }
 };
-
-std::string CompletionText(int code)
-{
-    const char* text = t30_completion_code_to_str(code);
-    return text ? text : "fax error " + std::to_string(code);
-}
 
 } // namespace
 
@@ -108,26 +80,32 @@ TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rx
         call.Samples += BlockSamples;
     }
 
+    SummariseCall(call, caller.T30(), caller.End, answerer.T30(), answerer.End);
+    return call;
+}
+
+void SummariseCall(TSimulatedCall& call, t30_state_t* caller, const TCallEnd& callerEnd, t30_state_t* answerer,
+                   const TCallEnd& answererEnd)
+{
     t30_stats_t sent{};
     t30_stats_t received{};
-    t30_get_transfer_statistics(caller.T30(), &sent);
-    t30_get_transfer_statistics(answerer.T30(), &received);
+    t30_get_transfer_statistics(caller, &sent);
+    t30_get_transfer_statistics(answerer, &received);
     call.PagesSent = sent.pages_tx;
     call.PagesReceived = received.pages_rx;
     call.BitRate = sent.bit_rate;
     call.Ecm = sent.error_correcting_mode != 0;
-    if (const char* ident = t30_get_rx_ident(caller.T30()))
+    if (const char* ident = t30_get_rx_ident(caller))
         call.StationId = ident;
 
-    if (!caller.End.Ended || !answerer.End.Ended)
+    if (!callerEnd.Ended || !answererEnd.Ended)
         call.Error = "the call did not end";
-    else if (caller.End.Code != T30_ERR_OK)
-        call.Error = CompletionText(caller.End.Code);
-    else if (answerer.End.Code != T30_ERR_OK)
-        call.Error = "far end: " + CompletionText(answerer.End.Code);
+    else if (callerEnd.Code != T30_ERR_OK)
+        call.Error = CompletionText(callerEnd.Code);
+    else if (answererEnd.Code != T30_ERR_OK)
+        call.Error = "far end: " + CompletionText(answererEnd.Code);
     else
         call.Completed = true;
-    return call;
 }
 
 TLineStatus TSimulatedLine::Send(const TLineJob& job)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax_line.h"
+#include "t30_setup.h"
 
 #include <map>
 #include <set>
@@ -52,3 +53,7 @@ struct TSimulatedCall {
 TSimulatedCall RunSimulatedCall(const std::string& txTiff, const std::string& rxTiff, const std::string& number,
                                 bool realPace = false, const std::atomic<bool>* abort = nullptr,
                                 const std::string& callerId = "pelmor-faxd");
+
+// Fills call's pages, bit rate and outcome from the two terminals at its end.
+void SummariseCall(TSimulatedCall& call, t30_state_t* caller, const TCallEnd& callerEnd, t30_state_t* answerer,
+                   const TCallEnd& answererEnd);

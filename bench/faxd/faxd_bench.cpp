@@ -3,6 +3,7 @@
 #include "body_renderer.h"
 #include "fax_tiff.h"
 #include "simulated_line.h"
+#include "t38_pair.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -191,6 +192,27 @@ void BM_BareSpandspLoopDensePage(benchmark::State& state)
         benchmark::Counter(lineSeconds * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BareSpandspLoopDensePage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same page between two T.38 terminals over our UDPTL in memory, without
+// loss and with 10% of the datagrams lost; its floor is the bare audio loop above.
+void BM_T38PairDensePage(benchmark::State& state)
+{
+    std::string rx = (WorkDir() / "t38-rx.tif").string();
+    TT38PairSettings settings{state.range(0) / 100.0, 7, 3};
+    double lineSeconds = 0;
+    for (auto _ : state) {
+        TSimulatedCall call = RunT38Pair(DenseFax(), rx, settings);
+        if (!call.Completed) {
+            state.SkipWithError(call.Error.c_str());
+            return;
+        }
+        lineSeconds = call.Samples / 8000.0;
+    }
+    state.counters["line_s"] = lineSeconds;
+    state.counters["x_real_time"] =
+        benchmark::Counter(lineSeconds * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_T38PairDensePage)->Arg(0)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

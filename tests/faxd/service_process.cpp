@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -45,6 +46,11 @@ bool TServiceProcess::Start(const std::string& killAt, const std::vector<std::st
             unsetenv("PELMOR_FAXD_KILL_AT");
         else
             setenv("PELMOR_FAXD_KILL_AT", killAt.c_str(), 1);
+        if (!Log.empty()) {
+            int fd = open(Log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+            if (fd >= 0)
+                dup2(fd, 2);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }

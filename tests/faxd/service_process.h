@@ -21,6 +21,8 @@ public:
     // Waits for the process to end by itself (a kill point); its wait status.
     int WaitForExit();
     void Kill(int signal);
+    // The process's standard error goes to path (set before Start).
+    void LogTo(std::string path) { Log = std::move(path); }
     pid_t Pid() const { return Process; }
 
     // One request on a fresh connection; the answer (empty object when none came).
@@ -38,6 +40,7 @@ private:
     std::string Data;
     std::string Socket;
     pid_t Process = -1;
+    std::string Log;
 };
 
 // The pelmor-faxd program under test.

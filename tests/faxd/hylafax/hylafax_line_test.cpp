@@ -41,8 +41,8 @@ struct HylafaxLine : testing::Test {
     }
     static THylafaxLinePolicy QuickPolicy() {
         THylafaxLinePolicy policy;
-        policy.RetryLimit = 3;
-        policy.RetryDelay = std::chrono::milliseconds(40);
+        policy.Retry.Limit = 3;
+        policy.Retry.Delay = std::chrono::milliseconds(40);
         policy.PollInterval = std::chrono::milliseconds(10);
         return policy;
     }
