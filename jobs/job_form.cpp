@@ -1,5 +1,6 @@
 #include "job_form.h"
 
+#include "app/controls.h"
 #include "job_texts.h"
 #include "platform/message_box.h"
 
@@ -17,14 +18,6 @@ enum TColumn { colState, colName, colNumber, colPages, colTime, colLine, colResu
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
-
-QFont PixelFont(const QFont& base, int pixels, bool bold)
-{
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 QString ShortTime(const TJobInfo& job)
 {
@@ -72,13 +65,7 @@ TJobForm::TJobForm(TJobsClient& client, QWidget* parent) : QWidget(parent, Qt::W
 {
     setObjectName(QStringLiteral("JobForm"));
     setWindowTitle(QStringLiteral("Pelmor FAX送信状況"));
-    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    windowFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic")});
-    windowFont.setPixelSize(12);
-    setFont(windowFont);
-    QPalette silver = palette();
-    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(silver);
+    SetWindowLook(this);
     setFixedSize(720, 360);
     OpenPath = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     CreateControls();

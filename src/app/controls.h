@@ -16,6 +16,18 @@ inline QFont PixelFont(const QFont& base, int pixels, bool bold) {
     return font;
 }
 
+// The house look of a window: the Japanese proportional Gothic at 12 px
+// (IPAPGothic where the Windows face is missing) on silver.
+inline void SetWindowLook(QWidget* window) {
+    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    windowFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic")});
+    windowFont.setPixelSize(12);
+    window->setFont(windowFont);
+    QPalette silver = window->palette();
+    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    window->setPalette(silver);
+}
+
 // Names a control and places it; without a size it takes its natural size.
 template <class T>
 T* Named(T* widget, const char* name, int left, int top, int width = -1, int height = -1) {

@@ -20,13 +20,7 @@
 TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pelmor"));
-    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    windowFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic")});
-    windowFont.setPixelSize(12);
-    setFont(windowFont);
-    QPalette silver = palette();
-    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(silver);
+    SetWindowLook(this);
     setAutoFillBackground(false);
     setFixedSize(452, 383);
     move(212, 87);
