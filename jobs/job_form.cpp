@@ -106,11 +106,11 @@ void TJobForm::CreateControls()
         {&Btn2, "Btn2", "レポート", 156, 80},    {&Btn3, "Btn3", "送信済みフォルダ", 240, 120},
         {&Btn4, "Btn4", "閉じる", 652, 64},
     };
-    for (const TButtonSpec& spec : buttons) {
-        *spec.Button = new QPushButton(QString::fromUtf8(spec.Caption), this);
-        (*spec.Button)->setObjectName(QString::fromLatin1(spec.Name));
-        (*spec.Button)->setGeometry(spec.Left, 310, spec.Width, 24);
-        (*spec.Button)->setFont(PixelFont(base, 12, true));
+    for (const TButtonSpec& place : buttons) {
+        *place.Button = new QPushButton(QString::fromUtf8(place.Caption), this);
+        (*place.Button)->setObjectName(QString::fromLatin1(place.Name));
+        (*place.Button)->setGeometry(place.Left, 310, place.Width, 24);
+        (*place.Button)->setFont(PixelFont(base, 12, true));
     }
     connect(Btn0, &QPushButton::clicked, this, &TJobForm::Btn0Click);
     connect(Btn1, &QPushButton::clicked, this, &TJobForm::Btn1Click);
