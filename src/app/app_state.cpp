@@ -47,19 +47,18 @@ bool IsInstalledProgramFolder(const std::string& dir) {
 
 } // namespace
 
+std::string UserDataHome() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return xdg;
+    if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.local/share";
+    return {};
+}
+
 std::string ResolveAppDir(const std::string& executableDir, const std::string& dataHome) {
     std::string dir = WithoutTrailingSlash(executableDir);
     if (IsPrivateFolder(dir) && !IsInstalledProgramFolder(dir)) return dir;
 
-    std::string base = dataHome;
-    if (base.empty()) {
-        if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') base = xdg;
-    }
-    if (base.empty()) {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) return {};
-        base = std::string(home) + "/.local/share";
-    }
+    std::string base = dataHome.empty() ? UserDataHome() : dataHome;
+    if (base.empty()) return {};
     std::string perUser = WithoutTrailingSlash(base) + "/pelmor";
     std::error_code ec;
     std::filesystem::create_directories(perUser, ec);

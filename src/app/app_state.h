@@ -25,6 +25,10 @@ std::string SettingsPath();  // AppDir + "/Pelmor.txt"
 // ~/.local/share when empty. Returns empty when neither can be used.
 std::string ResolveAppDir(const std::string& executableDir, const std::string& dataHome = {});
 
+// The user's data folder: $XDG_DATA_HOME when it is an absolute path, else
+// $HOME + "/.local/share" when HOME is set; empty when neither is.
+std::string UserDataHome();
+
 // Sets AppDir and the two temporary paths.
 void InitAppPaths(const std::string& appDir);
 

@@ -1,9 +1,9 @@
 #include "send/print_inbox.h"
 
+#include "app/app_state.h"
 #include "inbox_name.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -12,9 +12,9 @@ namespace fs = std::filesystem;
 TPrintInbox::TPrintInbox(std::string folder) : FolderPath(std::move(folder)) {}
 
 std::string TPrintInbox::UserFolder() {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return InboxFolderUnder(xdg);
-    if (const char* home = std::getenv("HOME"); home && *home == '/') return InboxFolderUnder(std::string(home) + "/.local/share");
-    return {};
+    std::string dataHome = UserDataHome();
+    if (dataHome.empty() || dataHome.front() != '/') return {};
+    return InboxFolderUnder(dataHome);
 }
 
 bool TPrintInbox::Prepare() const {
