@@ -46,6 +46,11 @@ private:
     std::variant<std::monostate, bool, int64_t, double, std::string, TArray, TObject> Value;
 };
 
+// An object's member by name as a string (empty when absent or not a string)
+// and as a boolean (false when absent or not a boolean).
+std::string StringOf(const TJsonValue& object, std::string_view name);
+bool BoolOf(const TJsonValue& object, std::string_view name);
+
 // Writes a value as compact JSON on one line. Bytes of 0x80 and above pass
 // through unchanged; quotes, backslashes and control characters are escaped.
 std::string EncodeJson(const TJsonValue& value);

@@ -6,16 +6,6 @@ namespace {
 
 using TObject = TJsonValue::TObject;
 
-std::string StringOf(const TJsonValue& object, std::string_view name) {
-    const TJsonValue* value = object.Find(name);
-    return value && value->IsString() ? value->AsString() : std::string();
-}
-
-bool BoolOf(const TJsonValue& object, std::string_view name) {
-    const TJsonValue* value = object.Find(name);
-    return value && value->IsBool() && value->AsBool();
-}
-
 bool DecodeSubmit(const TJsonValue& object, TSubmitRequest& submit, std::string& error) {
     const TJsonValue* recipients = object.Find("recipients");
     const TJsonValue* body = object.Find("body");
