@@ -330,3 +330,8 @@ bool BoolOf(const TJsonValue& object, std::string_view name) {
     const TJsonValue* value = object.Find(name);
     return value && value->IsBool() && value->AsBool();
 }
+
+double NumberOf(const TJsonValue& object, std::string_view name) {
+    const TJsonValue* value = object.Find(name);
+    return value && value->IsNumber() ? value->AsNumber() : 0;
+}

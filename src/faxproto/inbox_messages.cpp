@@ -133,8 +133,7 @@ TInboxFax ReadInboxFax(const TJsonValue& object) {
     fax.Arrived = StringOf(object, "arrived");
     fax.Station = StringOf(object, "station");
     fax.Number = StringOf(object, "number");
-    if (const TJsonValue* pages = object.Find("pages"); pages && pages->IsNumber())
-        fax.Pages = static_cast<int64_t>(pages->AsNumber());
+    fax.Pages = static_cast<int64_t>(NumberOf(object, "pages"));
     fax.Line = StringOf(object, "line");
     fax.Simulated = BoolOf(object, "simulated");
     fax.Read = BoolOf(object, "read");
