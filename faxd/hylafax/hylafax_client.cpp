@@ -36,23 +36,24 @@ int ToInt(const std::string& text) {
     return value;
 }
 
-// Opens a session; fills outcome and error when it fails.
-bool OpenSession(THylafaxSession& session, THylafaxOutcome& outcome, std::string& error) {
-    bool refused = false;
-    if (session.Open(error, refused)) return true;
-    outcome = refused ? hoRefused : hoUnreachable;
-    return false;
-}
-
 // hfaxd's answer to JOB for a job it does not have:
 // "500 Cannot set job 6; job does not exist (No such file or directory)."
 bool SaysJobIsGone(const THylafaxReply& reply) {
     return reply.Code == 500 && reply.Text().find("does not exist") != std::string::npos;
 }
 
-THylafaxOutcome OutcomeOf(const THylafaxReply& reply) { return reply.Received() ? hoRefused : hoUnreachable; }
-
 }  // namespace
+
+bool THylafaxClient::OpenSession(THylafaxSession& session, THylafaxOutcome& outcome, std::string& error) {
+    bool refused = false;
+    if (session.Open(error, refused)) return true;
+    outcome = refused ? hoRefused : hoUnreachable;
+    return false;
+}
+
+THylafaxOutcome THylafaxClient::OutcomeOf(const THylafaxReply& reply) {
+    return reply.Received() ? hoRefused : hoUnreachable;
+}
 
 std::string FormatRelativeTime(int minutes) {
     if (minutes < 1) minutes = 1;

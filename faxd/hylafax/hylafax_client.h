@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class THylafaxSession;
+struct THylafaxReply;
+
 // What a job sent to HylaFAX asks for.
 struct THylafaxJobRequest {
     std::string Number;            // dial string, digits only
@@ -73,6 +76,11 @@ public:
     THylafaxOutcome RemoveReceived(const std::string& file, std::string& error);
 
 private:
+    // Opens a session; fills outcome and error when it fails.
+    static bool OpenSession(THylafaxSession& session, THylafaxOutcome& outcome, std::string& error);
+    // A reply that is not the one wanted: refused when the server answered at all.
+    static THylafaxOutcome OutcomeOf(const THylafaxReply& reply);
+
     THylafaxSettings Settings;
 };
 

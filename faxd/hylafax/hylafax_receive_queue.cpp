@@ -19,21 +19,12 @@ bool IsQueueFileName(const std::string& name) {
     return true;
 }
 
-bool Open(THylafaxSession& session, THylafaxOutcome& outcome, std::string& error) {
-    bool refused = false;
-    if (session.Open(error, refused)) return true;
-    outcome = refused ? hoRefused : hoUnreachable;
+// Whether a command may name this queue file; outcome and error say why not.
+bool CheckQueueFile(const std::string& file, THylafaxOutcome& outcome, std::string& error) {
+    if (IsQueueFileName(file)) return true;
+    error = "invalid receive queue file name";
+    outcome = hoRefused;
     return false;
-}
-
-// A session for a command on one queue file; outcome and error say why not.
-bool OpenForFile(THylafaxSession& session, const std::string& file, THylafaxOutcome& outcome, std::string& error) {
-    if (!IsQueueFileName(file)) {
-        error = "invalid receive queue file name";
-        outcome = hoRefused;
-        return false;
-    }
-    return Open(session, outcome, error);
 }
 
 }  // namespace
@@ -63,11 +54,11 @@ THylafaxOutcome THylafaxClient::ListReceived(std::vector<THylafaxReceivedFax>& f
     faxes.clear();
     THylafaxSession session(Settings);
     THylafaxOutcome outcome = hoUnreachable;
-    if (!Open(session, outcome, error)) return outcome;
+    if (!OpenSession(session, outcome, error)) return outcome;
     THylafaxReply format = session.Command("RCVFMT \"%f|%z|%p|%s\"");
     if (format.Code != 200) {
         error = "RCVFMT: " + format.Describe();
-        return format.Received() ? hoRefused : hoUnreachable;
+        return OutcomeOf(format);
     }
     std::string listing;
     bool refused = false;
@@ -89,11 +80,11 @@ THylafaxOutcome THylafaxClient::ListReceived(std::vector<THylafaxReceivedFax>& f
 THylafaxOutcome THylafaxClient::RetrieveReceived(const std::string& file, std::string& bytes, std::string& error) {
     THylafaxSession session(Settings);
     THylafaxOutcome outcome = hoUnreachable;
-    if (!OpenForFile(session, file, outcome, error)) return outcome;
+    if (!CheckQueueFile(file, outcome, error) || !OpenSession(session, outcome, error)) return outcome;
     THylafaxReply type = session.Command("TYPE I");
     if (type.Code != 200) {
         error = "TYPE I: " + type.Describe();
-        return type.Received() ? hoRefused : hoUnreachable;
+        return OutcomeOf(type);
     }
     bool refused = false;
     if (!session.Download("RETR recvq/" + file, MaxReceivedBytes, bytes, error, refused))
@@ -104,9 +95,9 @@ THylafaxOutcome THylafaxClient::RetrieveReceived(const std::string& file, std::s
 THylafaxOutcome THylafaxClient::RemoveReceived(const std::string& file, std::string& error) {
     THylafaxSession session(Settings);
     THylafaxOutcome outcome = hoUnreachable;
-    if (!OpenForFile(session, file, outcome, error)) return outcome;
+    if (!CheckQueueFile(file, outcome, error) || !OpenSession(session, outcome, error)) return outcome;
     THylafaxReply removed = session.Command("DELE recvq/" + file);
     if (removed.Code == 250 || removed.Code == 200) return hoOk;
     error = "DELE recvq/" + file + ": " + removed.Describe();
-    return removed.Received() ? hoRefused : hoUnreachable;
+    return OutcomeOf(removed);
 }

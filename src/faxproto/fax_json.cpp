@@ -320,3 +320,18 @@ bool IsValidUtf8(std::string_view text) {
     }
     return true;
 }
+
+std::string StringOf(const TJsonValue& object, std::string_view name) {
+    const TJsonValue* value = object.Find(name);
+    return value && value->IsString() ? value->AsString() : std::string();
+}
+
+bool BoolOf(const TJsonValue& object, std::string_view name) {
+    const TJsonValue* value = object.Find(name);
+    return value && value->IsBool() && value->AsBool();
+}
+
+double NumberOf(const TJsonValue& object, std::string_view name) {
+    const TJsonValue* value = object.Find(name);
+    return value && value->IsNumber() ? value->AsNumber() : 0;
+}

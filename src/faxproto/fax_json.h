@@ -46,6 +46,13 @@ private:
     std::variant<std::monostate, bool, int64_t, double, std::string, TArray, TObject> Value;
 };
 
+// An object's member by name as a string (empty when absent or not a string),
+// as a boolean (false when absent or not a boolean) and as a number (0 when
+// absent or not a number).
+std::string StringOf(const TJsonValue& object, std::string_view name);
+bool BoolOf(const TJsonValue& object, std::string_view name);
+double NumberOf(const TJsonValue& object, std::string_view name);
+
 // Writes a value as compact JSON on one line. Bytes of 0x80 and above pass
 // through unchanged; quotes, backslashes and control characters are escaped.
 std::string EncodeJson(const TJsonValue& value);

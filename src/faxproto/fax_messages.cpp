@@ -6,16 +6,6 @@ namespace {
 
 using TObject = TJsonValue::TObject;
 
-std::string StringOf(const TJsonValue& object, std::string_view name) {
-    const TJsonValue* value = object.Find(name);
-    return value && value->IsString() ? value->AsString() : std::string();
-}
-
-bool BoolOf(const TJsonValue& object, std::string_view name) {
-    const TJsonValue* value = object.Find(name);
-    return value && value->IsBool() && value->AsBool();
-}
-
 bool DecodeSubmit(const TJsonValue& object, TSubmitRequest& submit, std::string& error) {
     const TJsonValue* recipients = object.Find("recipients");
     const TJsonValue* body = object.Find("body");
@@ -87,8 +77,7 @@ TJobInfo ReadJob(const TJsonValue& entry) {
     job.Id = StringOf(entry, "id");
     job.Number = StringOf(entry, "number");
     job.State = StringOf(entry, "state");
-    if (const TJsonValue* pages = entry.Find("pages"); pages && pages->IsNumber())
-        job.Pages = static_cast<int64_t>(pages->AsNumber());
+    job.Pages = static_cast<int64_t>(NumberOf(entry, "pages"));
     job.Error = StringOf(entry, "error");
     job.Line = StringOf(entry, "line");
     job.Simulated = BoolOf(entry, "simulated");
@@ -97,8 +86,7 @@ TJobInfo ReadJob(const TJsonValue& entry) {
     job.Submitted = StringOf(entry, "submitted");
     job.Finished = StringOf(entry, "finished");
     job.Name = StringOf(entry, "name");
-    if (const TJsonValue* seconds = entry.Find("line_seconds"); seconds && seconds->IsNumber())
-        job.LineSeconds = seconds->AsNumber();
+    job.LineSeconds = NumberOf(entry, "line_seconds");
     job.StationId = StringOf(entry, "station_id");
     return job;
 }

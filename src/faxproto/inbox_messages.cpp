@@ -6,11 +6,6 @@ namespace {
 
 using TObject = TJsonValue::TObject;
 
-std::string StringOf(const TJsonValue& object, std::string_view name) {
-    const TJsonValue* value = object.Find(name);
-    return value && value->IsString() ? value->AsString() : std::string();
-}
-
 bool DecodeId(const TJsonValue& object, std::string& id, std::string& error) {
     const TJsonValue* value = object.Find("id");
     if (value && value->IsInteger() && value->AsInteger() > 0) {
@@ -138,13 +133,10 @@ TInboxFax ReadInboxFax(const TJsonValue& object) {
     fax.Arrived = StringOf(object, "arrived");
     fax.Station = StringOf(object, "station");
     fax.Number = StringOf(object, "number");
-    if (const TJsonValue* pages = object.Find("pages"); pages && pages->IsNumber())
-        fax.Pages = static_cast<int64_t>(pages->AsNumber());
+    fax.Pages = static_cast<int64_t>(NumberOf(object, "pages"));
     fax.Line = StringOf(object, "line");
-    const TJsonValue* simulated = object.Find("simulated");
-    fax.Simulated = simulated && simulated->IsBool() && simulated->AsBool();
-    const TJsonValue* read = object.Find("read");
-    fax.Read = read && read->IsBool() && read->AsBool();
+    fax.Simulated = BoolOf(object, "simulated");
+    fax.Read = BoolOf(object, "read");
     fax.Source = StringOf(object, "source");
     return fax;
 }
