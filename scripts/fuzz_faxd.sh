@@ -61,17 +61,8 @@ for reader in bmp jpeg png tiff text office; do
   binary="$out/fuzz_$reader"
   clang++ "${flags[@]}" -DFUZZ_READER=$number "$root/tests/faxd/fuzz/reader_fuzzer.cpp" \
     "${sources[@]/#/$faxd/}" ${image_sources[@]} "${libs[@]}" -o "$binary"
-  corpus="$out/$reader/corpus"
-  mkdir -p "$corpus"
   echo "== fuzzing the $reader reader for $seconds s"
-  if ! (cd "$out/$reader" && "$binary" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-        -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "$seeds/$reader" 2>&1 | tail -n 12); then
-    status=1
-  fi
-  if ls "$out/$reader"/crash-* "$out/$reader"/leak-* "$out/$reader"/timeout-* >/dev/null 2>&1; then
-    echo "!! $reader: failing inputs kept in $out/$reader" >&2
-    status=1
-  fi
+  run_fuzzer "$reader" "$out/$reader" "$binary" 65536 "$seeds/$reader" || status=1
   number=$((number + 1))
 done
 exit $status
