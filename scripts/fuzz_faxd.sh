@@ -13,9 +13,13 @@ mkdir -p "$out"
 faxd="$root/faxd"
 sources=(bmp_reader.cpp jpeg_reader.cpp png_reader.cpp tiff_picture_reader.cpp tiff_file.cpp grey_picture.cpp
          picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp ../src/automation/office/office_format.cpp)
-# The BMP reader is the application's own picture library.
-image_sources=("$root"/src/image/*.cpp)
-image_sources=("${image_sources[@]/*image_panel.cpp/}")
+# The BMP reader is the application's own picture library, without its Qt
+# widgets.
+image_sources=()
+for file in "$root"/src/image/*.cpp; do
+  grep -q '#include <Q' "$file" || image_sources+=("$file")
+done
+image_sources+=("$root"/src/durable/*.cpp)
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$faxd" -I"$root/src"
        -DPELMOR_MAX_PICTURE_PIXELS=1000000)
 libs=($(pkg-config --libs libtiff-4 libpng libjpeg))
