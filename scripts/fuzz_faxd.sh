@@ -13,9 +13,13 @@ mkdir -p "$out"
 faxd="$root/faxd"
 sources=(bmp_reader.cpp jpeg_reader.cpp png_reader.cpp tiff_picture_reader.cpp tiff_file.cpp grey_picture.cpp
          picture_fit.cpp fax_page.cpp text_encoding.cpp text_layout.cpp ../src/automation/office/office_format.cpp)
-# The BMP reader is the application's own picture library.
-image_sources=("$root"/src/image/*.cpp)
-image_sources=("${image_sources[@]/*image_panel.cpp/}")
+# The BMP reader is the application's own picture library, without its Qt
+# widgets.
+image_sources=()
+for file in "$root"/src/image/*.cpp; do
+  grep -q '#include <Q' "$file" || image_sources+=("$file")
+done
+image_sources+=("$root"/src/durable/*.cpp)
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$faxd" -I"$root/src"
        -DPELMOR_MAX_PICTURE_PIXELS=1000000)
 libs=($(pkg-config --libs libtiff-4 libpng libjpeg))
@@ -61,17 +65,8 @@ for reader in bmp jpeg png tiff text office; do
   binary="$out/fuzz_$reader"
   clang++ "${flags[@]}" -DFUZZ_READER=$number "$root/tests/faxd/fuzz/reader_fuzzer.cpp" \
     "${sources[@]/#/$faxd/}" ${image_sources[@]} "${libs[@]}" -o "$binary"
-  corpus="$out/$reader/corpus"
-  mkdir -p "$corpus"
   echo "== fuzzing the $reader reader for $seconds s"
-  if ! (cd "$out/$reader" && "$binary" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-        -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "$seeds/$reader" 2>&1 | tail -n 12); then
-    status=1
-  fi
-  if ls "$out/$reader"/crash-* "$out/$reader"/leak-* "$out/$reader"/timeout-* >/dev/null 2>&1; then
-    echo "!! $reader: failing inputs kept in $out/$reader" >&2
-    status=1
-  fi
+  run_fuzzer "$reader" "$out/$reader" "$binary" 65536 "$seeds/$reader" || status=1
   number=$((number + 1))
 done
 exit $status

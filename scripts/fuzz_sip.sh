@@ -30,17 +30,8 @@ for parser in udptl rtp sdp; do
   binary="$out/fuzz_sip_$parser"
   clang++ "${flags[@]}" -DFUZZ_PARSER=$number "$root/tests/faxd/fuzz/sip_fuzzer.cpp" \
     "$sip/udptl.cpp" "$sip/rtp.cpp" "$sip/sdp.cpp" "${libs[@]}" -o "$binary"
-  dir="$out/sip-$parser"
-  mkdir -p "$dir/corpus"
   echo "== fuzzing the $parser parser for $seconds s"
-  if ! (cd "$dir" && "$binary" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-        -rss_limit_mb=2048 -print_final_stats=1 corpus "$seeds/$parser" 2>&1 | tail -n 12); then
-    status=1
-  fi
-  if ls "$dir"/crash-* "$dir"/leak-* "$dir"/timeout-* >/dev/null 2>&1; then
-    echo "!! $parser: failing inputs kept in $dir" >&2
-    status=1
-  fi
+  run_fuzzer "$parser" "$out/sip-$parser" "$binary" 4096 "$seeds/$parser" || status=1
   number=$((number + 1))
 done
 exit $status

@@ -4,7 +4,7 @@
 #include "durable/unique_fd.h"
 #include "job_store.h"
 #include "jobs_command.h"
-#include "socket_server.h"
+#include "serving_thread.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -159,22 +158,11 @@ TEST(JobsCommand, PrintsNoControlCharactersAndAsksOnlyThroughAPrivateFolder)
     EXPECT_EQ(PrintableText("busy\x1b]0;owned\x07 line\r\n"), "busy?]0;owned? line??");
     EXPECT_EQ(PrintableText("\xC2\x9B" "2J 回線"), "?2J 回線");
 
-    TTempDir dir;
-    std::string path = dir / "run/socket";
-    TSocketServer server;
-    std::string error;
-    ASSERT_EQ(server.Listen(path, error), TSocketServer::lrListening) << error;
-    int stop[2];
-    ASSERT_EQ(pipe(stop), 0);
-    std::thread serving([&] {
-        server.Run([&](TConnectionId from, const std::string&) { server.Push(from, "{\"ok\":true,\"jobs\":[]}"); },
-                   stop[0]);
+    TServing serving;
+    serving.Start([&](TConnectionId from, const std::string&) {
+        serving.Server.Push(from, "{\"ok\":true,\"jobs\":[]}");
     });
-    EXPECT_EQ(PrintJobs(path), 0);
-    fs::permissions(dir / "run", fs::perms(0755));
-    EXPECT_EQ(PrintJobs(path), 1);
-    EXPECT_EQ(write(stop[1], "x", 1), 1);
-    serving.join();
-    close(stop[0]);
-    close(stop[1]);
+    EXPECT_EQ(PrintJobs(serving.Path), 0);
+    fs::permissions(serving.Dir / "run", fs::perms(0755));
+    EXPECT_EQ(PrintJobs(serving.Path), 1);
 }

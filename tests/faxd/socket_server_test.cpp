@@ -1,5 +1,4 @@
-#include "socket_server.h"
-#include "temp_dir.h"
+#include "serving_thread.h"
 
 #include "durable/unique_fd.h"
 #include "faxproto/fax_socket.h"
@@ -39,81 +38,34 @@ std::string ReadLine(int fd) {
 // than the one that asked, and a connection that went is told apart.
 TEST(SocketServer, PushesLinesToTheConnectionNamed)
 {
-    TTempDir dir;
-    std::string path = dir / "run/socket";
-    TSocketServer server;
-    std::string error;
-    ASSERT_EQ(server.Listen(path, error), TSocketServer::lrListening) << error;
-    int stop[2];
-    ASSERT_EQ(pipe(stop), 0);
-    std::atomic<TConnectionId> watcher{0}, closed{0};
-    std::thread serving([&] {
-        server.Run(
-            [&](TConnectionId from, const std::string& line) {
-                if (line == "watch") {
-                    watcher = from;
-                    server.Push(from, "watching");
-                } else {
-                    server.Push(watcher, "event " + line);
-                    server.Push(from, "done");
-                }
-            },
-            stop[0], [&](TConnectionId gone) { closed = gone; });
+    std::atomic<TConnectionId> watcher{0};
+    TServing serving;
+    serving.Start([&](TConnectionId from, const std::string& line) {
+        if (line == "watch") {
+            watcher = from;
+            serving.Server.Push(from, "watching");
+        } else {
+            serving.Server.Push(watcher, "event " + line);
+            serving.Server.Push(from, "done");
+        }
     });
 
-    TUniqueFd watching = ConnectTo(path);
+    TUniqueFd watching = ConnectTo(serving.Path);
     SendLine(watching.Get(), "watch");
     EXPECT_EQ(ReadLine(watching.Get()), "watching");
     {
-        TUniqueFd asking = ConnectTo(path);
+        TUniqueFd asking = ConnectTo(serving.Path);
         SendLine(asking.Get(), "submit");
         EXPECT_EQ(ReadLine(asking.Get()), "done");
         EXPECT_EQ(ReadLine(watching.Get()), "event submit");
     }
-    while (closed == 0)
+    while (serving.Closed == 0)
         std::this_thread::yield();
-    EXPECT_NE(closed.load(), watcher.load());
-    EXPECT_FALSE(server.Push(closed, "too late"));
-    EXPECT_TRUE(server.Push(watcher, "still here"));
+    EXPECT_NE(serving.Closed.load(), watcher.load());
+    EXPECT_FALSE(serving.Server.Push(serving.Closed, "too late"));
+    EXPECT_TRUE(serving.Server.Push(watcher, "still here"));
     EXPECT_EQ(ReadLine(watching.Get()), "still here");
-
-    ASSERT_EQ(write(stop[1], "x", 1), 1);
-    serving.join();
-    close(stop[0]);
-    close(stop[1]);
 }
-
-namespace {
-
-// A server on its own thread, stopped and joined when the object goes.
-struct TServing {
-    TTempDir Dir;
-    std::string Path = Dir / "run/socket";
-    TSocketServer Server;
-    int Stop[2] = {-1, -1};
-    std::thread Thread;
-    std::atomic<int> Closed{0};
-
-    void Start(const TSocketServer::TLineHandler& onLine)
-    {
-        std::string error;
-        ASSERT_EQ(Server.Listen(Path, error), TSocketServer::lrListening) << error;
-        ASSERT_EQ(pipe(Stop), 0);
-        Thread = std::thread([this, onLine] { Server.Run(onLine, Stop[0], [this](TConnectionId) { ++Closed; }); });
-    }
-    ~TServing()
-    {
-        if (Thread.joinable()) {
-            EXPECT_EQ(write(Stop[1], "x", 1), 1);
-            Thread.join();
-        }
-        for (int fd : Stop)
-            if (fd >= 0)
-                close(fd);
-    }
-};
-
-} // namespace
 
 // A client that asks for more than it reads is closed; nobody else waits for
 // it, and it never sees a line cut short and then another line.

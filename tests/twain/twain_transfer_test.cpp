@@ -8,6 +8,20 @@
 
 namespace {
 
+// Opens the first source of the host's manager in memory mode, enables it and
+// posts the manager's notification that its page is ready.
+TTwainSource* TransferInMemory(TTwainHost& host, bool showInterface = true) {
+    host.OpenLibrary();
+    host.SetSourceManagerLoaded(true);
+    TTwainSource* source = host.SourceAt(0);
+    source->TransferMode = ttmMemory;
+    source->SetOpened(true);
+    source->ShowInterface = showInterface;
+    source->SetSourceEnabled(true);
+    host.MessageWindow().Send(WINDOW_APP_MESSAGE, MSG_XFERREADY, 0);
+    return source;
+}
+
 // An enabled source in memory mode whose page arrives when Ready() posts the
 // manager's notification.
 class TwainTransferTest : public ::testing::Test {
@@ -19,16 +33,7 @@ protected:
             Progress.push_back({current, total});
         };
     }
-    void Ready() {
-        Host.OpenLibrary();
-        Host.SetSourceManagerLoaded(true);
-        Source = Host.SourceAt(0);
-        Source->TransferMode = ttmMemory;
-        Source->SetOpened(true);
-        Source->ShowInterface = false;
-        Source->SetSourceEnabled(true);
-        Host.MessageWindow().Send(WINDOW_APP_MESSAGE, MSG_XFERREADY, 0);
-    }
+    void Ready() { Source = TransferInMemory(Host, false); }
     TScriptedManager Manager;
     TTwainHost Host;
     TTwainSource* Source = nullptr;
@@ -73,13 +78,7 @@ TEST_F(TwainTransferTest, BlackAndWhiteTableFollowsThePixelFlavour) {
             first = image.ColorTable().at(0);
             second = image.ColorTable().at(1);
         };
-        host.OpenLibrary();
-        host.SetSourceManagerLoaded(true);
-        TTwainSource* source = host.SourceAt(0);
-        source->TransferMode = ttmMemory;
-        source->SetOpened(true);
-        source->SetSourceEnabled(true);
-        host.MessageWindow().Send(WINDOW_APP_MESSAGE, MSG_XFERREADY, 0);
+        TransferInMemory(host);
         EXPECT_EQ(first, c.First) << c.Flavor << c.Answered;
         EXPECT_EQ(second, c.First ^ clWhite);
     }
@@ -96,13 +95,7 @@ TEST_F(TwainTransferTest, CancelInTheHandlerResetsThePendingPagesInsteadOfTransf
             greys.push_back(image.ColorTable().at(200));
             cancelled = cancel;
         };
-        host.OpenLibrary();
-        host.SetSourceManagerLoaded(true);
-        TTwainSource* source = host.SourceAt(0);
-        source->TransferMode = ttmMemory;
-        source->SetOpened(true);
-        source->SetSourceEnabled(true);
-        host.MessageWindow().Send(WINDOW_APP_MESSAGE, MSG_XFERREADY, 0);
+        TransferInMemory(host);
         EXPECT_EQ(greys, std::vector<TColor>(cancel ? 1 : 3, RGBColor(200, 200, 200)));
         EXPECT_EQ(manager.CallsOf("RESET").size(), cancel ? 1u : 0u);
     }
@@ -129,13 +122,7 @@ TEST_F(TwainTransferTest, FaultsOfTheSourceEndWithAnErrorEvent) {
         std::vector<int32_t> errors;
         host.OnTwainAcquire = [&](void*, int, TBitmap&, bool&) { ++images; };
         host.OnAcquireError = [&](void*, int, int32_t code, int32_t) { errors.push_back(code); };
-        host.OpenLibrary();
-        host.SetSourceManagerLoaded(true);
-        TTwainSource* source = host.SourceAt(0);
-        source->TransferMode = ttmMemory;
-        source->SetOpened(true);
-        source->SetSourceEnabled(true);
-        host.MessageWindow().Send(WINDOW_APP_MESSAGE, MSG_XFERREADY, 0);
+        TransferInMemory(host);
         EXPECT_EQ(images, 0) << c.Name;
         EXPECT_EQ(errors, std::vector<int32_t>{TWRC_FAILURE}) << c.Name;
         EXPECT_EQ(manager.CallsOf("ENDXFER").size(), 1u) << c.Name;

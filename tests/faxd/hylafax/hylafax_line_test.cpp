@@ -48,6 +48,16 @@ struct HylafaxLine : testing::Test {
     }
 };
 
+// Answers a submission up to its document; the test scripts JSUBM.
+void ScriptSubmission(TFakeHfaxd& server) {
+    server.On("USER", "230 ok.\r\n");
+    server.On("FORM", "200 ok.\r\n");
+    server.On("TYPE", "200 ok.\r\n");
+    server.On("JNEW", "200 New job created: jobid: 12 groupid: 12.\r\n");
+    server.On("JPARM", "213 set.\r\n");
+    server.On("JPARM DOCUMENT /tmp/doc7.tif", "200 Added.\r\n");
+}
+
 void ScriptJob(TFakeHfaxd& server, const std::string& state, const std::string& status, const std::string& pages) {
     server.On("USER", "230 ok.\r\n");
     server.On("JOB 12", "200 Current job: jobid: 12 groupid: 12.\r\n");
@@ -103,12 +113,7 @@ TEST_F(HylafaxLine, RetriesAnUnreachableServerWithBackOffThenFails) {
 
 TEST_F(HylafaxLine, KeepsTheRemoteIdBeforeSubmittingAndFollowsAnUnansweredSubmission) {
     TFakeHfaxd server;
-    server.On("USER", "230 ok.\r\n");
-    server.On("FORM", "200 ok.\r\n");
-    server.On("TYPE", "200 ok.\r\n");
-    server.On("JNEW", "200 New job created: jobid: 12 groupid: 12.\r\n");
-    server.On("JPARM", "213 set.\r\n");
-    server.On("JPARM DOCUMENT /tmp/doc7.tif", "200 Added.\r\n");
+    ScriptSubmission(server);
     server.On("JSUBM", "");  // the answer is lost
     server.On("JOB 12", "200 Current job: jobid: 12 groupid: 12.\r\n");
     THylafaxLine line(SettingsFor(server.Port()), QuickPolicy());
@@ -131,12 +136,7 @@ TEST_F(HylafaxLine, TakesOnlyAnExplicitDenialAsAJobThatIsGone) {
                                   "530 Not logged in.\r\n", "500 Command not understood.\r\n"}) {
         SCOPED_TRACE(transient);
         TFakeHfaxd server;
-        server.On("USER", "230 ok.\r\n");
-        server.On("FORM", "200 ok.\r\n");
-        server.On("TYPE", "200 ok.\r\n");
-        server.On("JNEW", "200 New job created: jobid: 12 groupid: 12.\r\n");
-        server.On("JPARM", "213 set.\r\n");
-        server.On("JPARM DOCUMENT /tmp/doc7.tif", "200 Added.\r\n");
+        ScriptSubmission(server);
         server.On("JSUBM", "");
         server.On("JOB 12", transient);
         THylafaxLine line(SettingsFor(server.Port()), QuickPolicy());
@@ -205,12 +205,7 @@ TEST_F(HylafaxLine, ReadsTheServersVerdict) {
 
 TEST_F(HylafaxLine, ARefusedJobFailsAtOnceWithTheServersWords) {
     TFakeHfaxd server;
-    server.On("USER", "230 ok.\r\n");
-    server.On("FORM", "200 ok.\r\n");
-    server.On("TYPE", "200 ok.\r\n");
-    server.On("JNEW", "200 New job created: jobid: 12 groupid: 12.\r\n");
-    server.On("JPARM", "213 set.\r\n");
-    server.On("JPARM DOCUMENT /tmp/doc7.tif", "200 Added.\r\n");
+    ScriptSubmission(server);
     server.On("JSUBM", "460 Failed to submit job 12: Unspecified reason (scheduler NAK'd request).\r\n");
     THylafaxLine line(SettingsFor(server.Port()), QuickPolicy());
 
