@@ -21,7 +21,7 @@ run_fuzzer() {
         -rss_limit_mb=2048 -print_final_stats=1 corpus "$seeds" 2>&1 | tail -n 12); then
     failed=1
   fi
-  if ls "$dir"/crash-* "$dir"/leak-* "$dir"/timeout-* >/dev/null 2>&1; then
+  if compgen -G "$dir/crash-*" >/dev/null || compgen -G "$dir/leak-*" >/dev/null || compgen -G "$dir/timeout-*" >/dev/null; then
     echo "!! $name: failing inputs kept in $dir" >&2
     failed=1
   fi
