@@ -146,7 +146,6 @@ TSipFaxResult TSipFaxSession::Run(TSipAgent& agent, const std::shared_ptr<TSipCa
     bool hungUp = false;
     TClock::time_point faxEnded{};
     while (true) {
-        TSdpChoice media;
         TSipCallPhase phase;
         bool t38Refused;
         {
@@ -155,8 +154,7 @@ TSipFaxResult TSipFaxSession::Run(TSipAgent& agent, const std::shared_ptr<TSipCa
             t38Refused = call->T38Refused;
             if (call->MediaVersion != mediaVersion) {
                 mediaVersion = call->MediaVersion;
-                media = call->Media;
-                UseMedia(media);
+                UseMedia(call->Media);
             }
             result.HungUp = call->HungUpByFarEnd;
         }
