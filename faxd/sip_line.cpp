@@ -150,8 +150,7 @@ TLineStatus TSipLine::Send(const TLineJob& job)
     while (true) {
         WaitWhile(*call, {cpDialling, cpRinging}, std::min(ringUntil, TClock::now() + std::chrono::milliseconds(100)));
         std::unique_lock lock(call->Guard);
-        if (call->Phase == cpEnded && offerT38
-            && (call->EndStatus == 488 || call->EndStatus == 415 || call->EndStatus == 606)) {
+        if (call->Phase == cpEnded && offerT38 && RefusesMedia(call->EndStatus)) {
             // No T.38 there: the same number again, on audio.
             lock.unlock();
             offerT38 = false;

@@ -22,6 +22,16 @@ void ConfigureT30(t30_state_t* t30, const std::string& ident, TCallEnd* end)
     t30_set_phase_e_handler(t30, &OnPhaseE, end);
 }
 
+void SetPageFile(t30_state_t* t30, bool sending, const std::string& tiff)
+{
+    if (sending) {
+        t30_set_tx_file(t30, tiff.c_str(), -1, -1);
+    } else {
+        t30_set_rx_file(t30, tiff.c_str(), -1);
+        t30_set_rx_encoding(t30, T4_COMPRESSION_ITU_T6);
+    }
+}
+
 std::string CompletionText(int code)
 {
     const char* text = t30_completion_code_to_str(code);

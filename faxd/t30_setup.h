@@ -18,5 +18,9 @@ struct TCallEnd {
 // Quiet logging, our identity, the modems and compressions, the end handler.
 void ConfigureT30(t30_state_t* t30, const std::string& ident, TCallEnd* end);
 
+// The file a terminal sends its pages from, or (receiving) files the pages
+// it receives into, kept T.6 compressed.
+void SetPageFile(t30_state_t* t30, bool sending, const std::string& tiff);
+
 // The words for a T.30 completion code.
 std::string CompletionText(int code);

@@ -183,12 +183,19 @@ std::vector<int> OfferedG711(const TSdpMedia& media)
     return types;
 }
 
-TSdp MakeAudioOffer(const std::string& address, int audioPort, unsigned long long version)
+// A session of ours: its origin version and c= address, no media yet.
+static TSdp OurSession(const std::string& address, unsigned long long version)
 {
     TSdp sdp;
     sdp.SessionId = version;
     sdp.Version = version;
     sdp.Address = address;
+    return sdp;
+}
+
+TSdp MakeAudioOffer(const std::string& address, int audioPort, unsigned long long version)
+{
+    TSdp sdp = OurSession(address, version);
     TSdpMedia audio;
     audio.Kind = smAudio;
     audio.Name = "audio";
@@ -201,10 +208,7 @@ TSdp MakeAudioOffer(const std::string& address, int audioPort, unsigned long lon
 
 TSdp MakeT38Offer(const std::string& address, int t38Port, unsigned long long version, const TT38Params& params)
 {
-    TSdp sdp;
-    sdp.SessionId = version;
-    sdp.Version = version;
-    sdp.Address = address;
+    TSdp sdp = OurSession(address, version);
     TSdpMedia image;
     image.Kind = smImage;
     image.Name = "image";
@@ -230,10 +234,7 @@ bool AnswerSdp(const TSdp& offer, const std::string& address, int audioPort, int
     if (chosen < 0)
         return false;
 
-    answer = TSdp();
-    answer.SessionId = version;
-    answer.Version = version;
-    answer.Address = address;
+    answer = OurSession(address, version);
     for (size_t i = 0; i < offer.Media.size(); ++i) {
         const TSdpMedia& offered = offer.Media[i];
         TSdpMedia media;

@@ -217,7 +217,7 @@ void TSipAgent::TImpl::OnInviteAnswer(const std::shared_ptr<TSipCall>& call, int
     if (status >= 300) {
         if (reinvite) {
             // The call goes on in the media it had.
-            call->T38Refused = call->T38Refused || status == 488 || status == 415 || status == 606;
+            call->T38Refused = call->T38Refused || RefusesMedia(status);
             call->Changed.notify_all();
             return;
         }

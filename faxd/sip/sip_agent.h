@@ -47,7 +47,7 @@ struct TSipCall {
     std::string EndText;     // the reason phrase
     bool AuthFailed = false; // the server refused our credentials
     bool HungUpByFarEnd = false;
-    bool T38Refused = false; // our T.38 re-INVITE was refused (488, 415)
+    bool T38Refused = false; // our T.38 re-INVITE was refused (RefusesMedia)
     int AuthTries = 0;       // agent thread only
     void* Handle = nullptr;  // nua_handle_t*, agent thread only
     bool ByeWanted = false;  // agent thread only: hang up as soon as it can
@@ -91,6 +91,13 @@ private:
     std::unique_ptr<TImpl> Impl;
     std::string Local;
 };
+
+// True for the SIP answers that refuse the media offered (488, 415, 606),
+// after which the call can be tried again with other media.
+inline bool RefusesMedia(int status)
+{
+    return status == 488 || status == 415 || status == 606;
+}
 
 // The outward-facing address of this machine towards host (the source
 // address a datagram to it would carry); empty when there is no route.

@@ -86,14 +86,8 @@ void TSipFaxSession::UseMedia(const TSdpChoice& media)
         T38Port.Aim(media.RemoteAddress, media.RemotePort);
         return;
     }
-    if (!T30())
-        return;
-    if (Sending) {
-        t30_set_tx_file(T30(), Tiff.c_str(), -1, -1);
-    } else {
-        t30_set_rx_file(T30(), Tiff.c_str(), -1);
-        t30_set_rx_encoding(T30(), T4_COMPRESSION_ITU_T6);
-    }
+    if (T30())
+        SetPageFile(T30(), Sending, Tiff);
 }
 
 void TSipFaxSession::Drain()
@@ -146,7 +140,6 @@ TSipFaxResult TSipFaxSession::Run(TSipAgent& agent, const std::shared_ptr<TSipCa
     bool hungUp = false;
     TClock::time_point faxEnded{};
     while (true) {
-        TSdpChoice media;
         TSipCallPhase phase;
         bool t38Refused;
         {
@@ -155,8 +148,7 @@ TSipFaxResult TSipFaxSession::Run(TSipAgent& agent, const std::shared_ptr<TSipCa
             t38Refused = call->T38Refused;
             if (call->MediaVersion != mediaVersion) {
                 mediaVersion = call->MediaVersion;
-                media = call->Media;
-                UseMedia(media);
+                UseMedia(call->Media);
             }
             result.HungUp = call->HungUpByFarEnd;
         }

@@ -30,9 +30,8 @@ TSimulatedCall RunT38Pair(const std::string& txTiff, const std::string& rxTiff, 
         call.Error = "cannot start the T.38 terminals";
         return call;
     }
-    t30_set_tx_file(caller.T30(), txTiff.c_str(), -1, -1);
-    t30_set_rx_file(answerer.T30(), rxTiff.c_str(), -1);
-    t30_set_rx_encoding(answerer.T30(), T4_COMPRESSION_ITU_T6);
+    SetPageFile(caller.T30(), true, txTiff);
+    SetPageFile(answerer.T30(), false, rxTiff);
 
     std::vector<TBytes> delivering;
     while (!(caller.End().Ended && answerer.End().Ended) && call.Samples < MaxCallSamples) {
