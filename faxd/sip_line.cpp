@@ -19,7 +19,9 @@ const char* AuthFailureText = "SIP認証失敗";
 
 bool ParseCount(const std::string& text, long low, long high, long& value)
 {
-    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit))
+    // Bytes of any value come from the network: never handed to isdigit as char.
+    auto digit = [](unsigned char c) { return c >= '0' && c <= '9'; };
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), digit))
         return false;
     value = std::stol(text);
     return value >= low && value <= high;

@@ -18,7 +18,9 @@ std::vector<std::string> Words(const std::string& text)
 
 bool ParseNumber(const std::string& text, long low, long high, int& value)
 {
-    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit))
+    // Bytes of any value come from the network: never handed to isdigit as char.
+    auto digit = [](unsigned char c) { return c >= '0' && c <= '9'; };
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), digit))
         return false;
     long number = std::stol(text);
     if (number < low || number > high)
